@@ -1,0 +1,313 @@
+#include "cli/dump.h"
+
+#include "cli/json_writer.h"
+#include "record/code_tables.h"
+#include "records_io/record_file_reader.h"
+#include "records_io/text_encoding.h"
+
+namespace kj::cli {
+
+LoadedFile loadRecordFile(const std::wstring& path) {
+  LoadedFile loaded;
+  EfdxReader plain;
+  if (!plain.open(path)) return loaded;
+  loaded.header = plain.header();
+  bool any_coord = false;
+  switch (static_cast<BlockKind>(plain.header().kind)) {
+    case BlockKind::Headerless33:
+    case BlockKind::Headerless39:
+      loaded.plain = plain.parseRecords(any_coord, loaded.counts.bad_count, loaded.counts.abnormal_end_count);
+      loaded.status = loaded.plain ? LoadStatus::ok : LoadStatus::invalid;
+      loaded.header = plain.header();
+      break;
+    case BlockKind::TaggedBT: {
+      plain.close();
+      EfdxBatteryReader battery;
+      if (!battery.open(path)) return LoadedFile{};
+      loaded.battery = battery.parseRecords(any_coord, loaded.counts.bad_count, loaded.counts.abnormal_end_count);
+      loaded.status = loaded.battery ? LoadStatus::ok : LoadStatus::invalid;
+      loaded.header = battery.header();
+      break;
+    }
+    default:
+      loaded.status = LoadStatus::not_decoded;
+      return loaded;
+  }
+  loaded.counts.any_coord = any_coord;
+  if (loaded.status != LoadStatus::ok) loaded.counts = DecodeCounts{};
+  return loaded;
+}
+
+namespace {
+
+class ObjectWriter {
+ public:
+  explicit ObjectWriter(std::string& out) : out_(out) { out_ += '{'; }
+  void raw(std::string_view key, const std::string& value) {
+    if (!first_) out_ += ", ";
+    first_ = false;
+    out_ += json::quote(key);
+    out_ += ": ";
+    out_ += value;
+  }
+  void text(std::string_view key, const std::wstring& value) { raw(key, json::quote(value)); }
+  void integer(std::string_view key, std::int64_t value) { raw(key, json::number(value)); }
+  void flag(std::string_view key, bool value) { raw(key, json::boolean(value)); }
+  void real(std::string_view key, double value) { raw(key, json::number(value)); }
+  void end() { out_ += '}'; }
+
+ private:
+  std::string& out_;
+  bool first_ = true;
+};
+
+std::string barcodeJson(const std::shared_ptr<const DecodedBarcode>& b) {
+  if (!b) return "null";
+  std::string out;
+  ObjectWriter w(out);
+  w.text("joint_output_voltage", b->joint_output_voltage);
+  w.text("joint_output_seconds", b->joint_output_seconds);
+  w.text("joint_resistance", b->joint_resistance);
+  w.text("joint_manufacturer", b->joint_manufacturer);
+  w.text("joint_kind", b->joint_kind);
+  w.text("joint_size", b->joint_size);
+  w.text("joint_management_id", b->joint_management_id);
+  w.text("joint_cooling_minutes", b->joint_cooling_minutes);
+  w.text("joint_barcode", b->joint_barcode);
+  w.end();
+  return out;
+}
+
+void plainMembers(ObjectWriter& w, const file::Efdx& r) {
+  w.text("number", r.number);
+  w.text("order", r.order);
+  w.text("aux_text", r.aux_text);
+  w.text("worker", r.worker);
+  w.text("datetime", r.datetime);
+  w.text("lifecycle_counts", r.lifecycle_counts);
+  w.flag("has_coord", r.has_coord);
+  w.text("latitude_text", r.latitude_text);
+  w.real("latitude", r.latitude);
+  w.text("longitude_text", r.longitude_text);
+  w.real("longitude", r.longitude);
+  w.flag("barcode_present", r.barcode_present);
+  w.integer("input_mode", r.input_mode);
+  w.text("input_mode_text", r.input_mode_text);
+  w.text("joint_barcode", r.joint_barcode);
+  w.integer("barcode_kind", r.barcode_kind);
+  w.integer("usage", r.usage);
+  w.text("resistance", r.resistance);
+  w.text("temperature", r.temperature);
+  w.text("output_voltage_max", r.output_voltage_max);
+  w.text("output_voltage_min", r.output_voltage_min);
+  w.text("input_voltage_max", r.input_voltage_max);
+  w.text("input_voltage_min", r.input_voltage_min);
+  w.text("output_seconds", r.output_seconds);
+  w.text("remain_output_seconds", r.remain_output_seconds);
+  w.text("actual_output_seconds", r.actual_output_seconds);
+  w.text("energy", r.energy);
+  w.integer("end_code", r.end_code);
+  w.text("exit_code", r.exit_code);
+  w.flag("re_mark", r.re_mark);
+  w.text("output_current_max", r.output_current_max);
+  w.text("output_current_min", r.output_current_min);
+  w.text("joint_traceability_barcode", r.joint_traceability_barcode);
+  w.integer("traceability_length", r.traceability_length);
+  w.text("lot_number", r.lot_number);
+  w.text("version", r.version);
+  w.text("maintenance_date", r.maintenance_date);
+  w.text("scaled_31", r.scaled_31);
+  w.text("checksum_text", r.checksum_text);
+  w.flag("checksum_error", r.checksum_error);
+  w.raw("decoded_barcode", barcodeJson(r.decoded_barcode));
+  w.text("remarks", r.remarks);
+}
+
+void batteryMembers(ObjectWriter& w, const file::EfdxBattery& r) {
+  w.integer("battery_type_code", r.battery_type_code);
+  w.text("battery_type", r.battery_type);
+  w.text("battery_identifier", r.battery_identifier);
+  w.text("battery_cycle", r.battery_cycle);
+  w.text("battery_full_capacity", r.battery_full_capacity);
+  w.text("battery_capacity_before", r.battery_capacity_before);
+  w.text("battery_capacity_after", r.battery_capacity_after);
+  w.text("battery_temperature_before", r.battery_temperature_before);
+  w.text("battery_temperature_after", r.battery_temperature_after);
+  w.flag("battery_checksum_error", r.battery_checksum_error);
+  w.integer("battery_checksum", r.battery_checksum);
+  w.integer("battery_checksum_computed", r.battery_checksum_computed);
+}
+
+const char* statusName(LoadStatus s) {
+  switch (s) {
+    case LoadStatus::ok: return "ok";
+    case LoadStatus::invalid: return "invalid";
+    case LoadStatus::not_decoded: return "not_decoded";
+    case LoadStatus::unreadable: break;
+  }
+  return "unreadable";
+}
+
+template <class Record, class Each>
+void forEachRecord(const LoadedFile& f, Each each) {
+  if constexpr (std::is_same_v<Record, file::EfdxBattery>) {
+    if (f.battery) for (const auto& r : *f.battery) each(r);
+  } else {
+    if (f.plain) for (const auto& r : *f.plain) each(r);
+  }
+}
+
+}  // namespace
+
+std::string dumpJson(const LoadedFile& f) {
+  std::string out;
+  ObjectWriter top(out);
+  if (f.status == LoadStatus::unreadable) {
+    top.raw("status", json::quote(std::string_view("unreadable")));
+    top.end();
+    return out;
+  }
+  {
+    std::string header;
+    ObjectWriter h(header);
+    h.integer("kind", f.header.kind);
+    h.integer("revision", f.header.revision);
+    h.integer("field_count", f.header.field_count);
+    h.integer("record_count", f.header.record_count);
+    h.integer("data_start", f.header.data_start);
+    h.end();
+    top.raw("header", header);
+  }
+  top.raw("status", json::quote(std::string_view(statusName(f.status))));
+  top.flag("any_coord", f.counts.any_coord);
+  top.integer("bad_count", f.counts.bad_count);
+  top.integer("abnormal_end_count", f.counts.abnormal_end_count);
+  std::string records = "[";
+  bool first = true;
+  const auto separator = [&] {
+    if (!first) records += ", ";
+    first = false;
+  };
+  forEachRecord<file::Efdx>(f, [&](const file::Efdx& r) {
+    separator();
+    ObjectWriter w(records);
+    plainMembers(w, r);
+    w.end();
+  });
+  forEachRecord<file::EfdxBattery>(f, [&](const file::EfdxBattery& r) {
+    separator();
+    ObjectWriter w(records);
+    plainMembers(w, r);
+    batteryMembers(w, r);
+    w.end();
+  });
+  records += ']';
+  top.raw("records", records);
+  top.end();
+  return out;
+}
+
+namespace {
+std::string joint(const file::Efdx& r, bool kind) {
+  if (!r.decoded_barcode) return toUtf8(no_data_text);
+  return toUtf8(kind ? r.decoded_barcode->joint_kind : r.decoded_barcode->joint_size);
+}
+
+const char* kindName(std::int32_t kind) {
+  switch (kind) {
+    case 0: return "Headerless33";
+    case 1: return "Headerless39";
+    case 2: return "TaggedBT";
+    case 3: return "TaggedPK";
+    case 4: return "TaggedOther";
+    default: return "?";
+  }
+}
+}  // namespace
+
+std::string dumpTable(const std::wstring& path, const LoadedFile& f) {
+  std::string out = toUtf8(path) + "\n";
+  std::size_t count = 0;
+  const auto line = [&](const file::Efdx& r) {
+    out += "  " + std::to_string(count++) + "\t" + toUtf8(r.datetime) + "\t" + joint(r, true) + "\t" +
+           joint(r, false) + "\t" + toUtf8(r.exit_code) + "\t" + toUtf8(r.remarks) + "\n";
+  };
+  forEachRecord<file::Efdx>(f, line);
+  forEachRecord<file::EfdxBattery>(f, line);
+  out += "  header: kind " + std::to_string(f.header.kind) + " (" + kindName(f.header.kind) + "), revision " +
+         std::to_string(f.header.revision) + ", fields " + std::to_string(f.header.field_count) + ", records " +
+         std::to_string(f.header.record_count) + ", data start " + std::to_string(f.header.data_start) + "\n";
+  switch (f.status) {
+    case LoadStatus::invalid: out += "  the records do not fit the header: the file is invalid\n"; break;
+    case LoadStatus::not_decoded: out += "  records of this block kind are not decoded\n"; break;
+    default: break;
+  }
+  out += "  records: " + std::to_string(count) + ", bad: " + std::to_string(f.counts.bad_count) +
+         ", abnormal end: " + std::to_string(f.counts.abnormal_end_count) +
+         ", positions: " + (f.counts.any_coord ? "yes" : "no") + "\n";
+  return out;
+}
+
+namespace {
+constexpr const char* usage =
+    "usage: kjvt58-cli dump [--json] FILE...\n"
+    "  dump         print the decoded records of each record file\n"
+    "  --json       print one JSON object for a single FILE\n";
+}
+
+int runCli(const std::vector<std::wstring>& args, std::string& out, std::string& err) {
+  if (args.empty()) {
+    err += "kjvt58-cli: missing command (try --help)\n";
+    return 2;
+  }
+  if (args[0] == L"--help" || args[0] == L"-h") {
+    out += usage;
+    return 0;
+  }
+  if (args[0] != L"dump") {
+    err += "kjvt58-cli: unknown command '" + toUtf8(args[0]) + "' (try --help)\n";
+    return 2;
+  }
+  bool as_json = false;
+  std::vector<std::wstring> files;
+  bool options_done = false;
+  for (std::size_t i = 1; i < args.size(); ++i) {
+    const std::wstring& a = args[i];
+    if (!options_done && a == L"--") {
+      options_done = true;
+    } else if (!options_done && a == L"--json") {
+      as_json = true;
+    } else if (!options_done && a.size() > 1 && a[0] == L'-') {
+      err += "kjvt58-cli: unknown option '" + toUtf8(a) + "'\n";
+      return 2;
+    } else {
+      files.push_back(a);
+    }
+  }
+  if (files.empty()) {
+    err += "kjvt58-cli: dump needs a record file\n";
+    return 2;
+  }
+  if (as_json && files.size() != 1) {
+    err += "kjvt58-cli: dump --json takes exactly one record file\n";
+    return 2;
+  }
+  if (as_json) {
+    const LoadedFile f = loadRecordFile(files[0]);
+    out += dumpJson(f) + "\n";
+    return f.status == LoadStatus::unreadable ? 1 : 0;
+  }
+  int status = 0;
+  for (const std::wstring& path : files) {
+    const LoadedFile f = loadRecordFile(path);
+    if (f.status == LoadStatus::unreadable) {
+      err += "kjvt58-cli: cannot read '" + toUtf8(path) + "': not a readable record file\n";
+      status = 1;
+      continue;
+    }
+    out += dumpTable(path, f);
+  }
+  return status;
+}
+
+}  // namespace kj::cli

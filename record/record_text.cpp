@@ -1,0 +1,265 @@
+#include "record/record_text.h"
+
+#include <cstdint>
+#include <stdexcept>
+
+#include "record/code_tables.h"
+#include "record/control_chars.h"
+#include "record/conversions.h"
+
+namespace kj {
+
+file::Header parseHeader(std::wstring_view text, bool short_block) {
+  file::Header h;
+  if (!text.empty() && text[0] == ctl::SOH) {
+    const std::wstring letters = cut(text, 1, 2);
+    h.kind = letters == L"BT"   ? static_cast<std::int32_t>(BlockKind::TaggedBT)
+             : letters == L"PK" ? static_cast<std::int32_t>(BlockKind::TaggedPK)
+                                : static_cast<std::int32_t>(BlockKind::TaggedOther);
+    h.revision = static_cast<std::uint8_t>(parseUInt32(cut(text, 4, 2)));
+    h.field_count = static_cast<std::uint16_t>(parseUInt32(cut(text, 7, 3)));
+    h.data_start = 11;
+  } else {
+    h.kind = static_cast<std::int32_t>(short_block ? BlockKind::Headerless33 : BlockKind::Headerless39);
+    h.field_count = short_block ? 33 : 39;
+    h.data_start = 0;
+  }
+  const auto start = static_cast<std::size_t>(h.data_start);
+  const std::size_t comma = text.find(L',', start);
+  const std::size_t length = comma == std::wstring_view::npos ? std::wstring_view::npos : comma - start;
+  h.record_count = static_cast<std::uint16_t>(parseUInt32(cut(text, start, length)));
+  return h;
+}
+
+Row splitFields(std::wstring_view record_text) {
+  Row fields;
+  std::size_t from = 0;
+  for (;;) {
+    const std::size_t comma = record_text.find(L',', from);
+    if (comma == std::wstring_view::npos) {
+      fields.emplace_back(record_text.substr(from));
+      return fields;
+    }
+    fields.emplace_back(record_text.substr(from, comma - from));
+    from = comma + 1;
+  }
+}
+
+Rows splitRecords(std::wstring_view text, std::uint32_t count) {
+  Rows rows(count);
+  if (count == 0) return rows;
+  constexpr std::size_t npos = std::wstring_view::npos;
+  // Positions are carried as in std::wstring arithmetic: a missing first STX is
+  // npos (so the row starts at 0), a missing first ETX is npos (the row runs to the
+  // end), and an ETX before its STX gives a row that runs to the end of the text.
+  std::size_t s = text.find(ctl::STX);
+  std::size_t e = text.find(ctl::ETX);
+  for (std::uint32_t k = 0; k < count; ++k) {
+    rows[k] = splitFields(text.substr(s + 1, e - s - 1));
+    if (s == npos || e == npos) break;
+    s = text.find(ctl::STX, s + 1);
+    e = text.find(ctl::ETX, e + 1);
+    if (s == npos || e == npos) break;
+  }
+  return rows;
+}
+
+namespace {
+
+// Field i of a row; a row shorter than its decoder needs raises like a cut.
+const std::wstring& field(const Row& fields, std::size_t i) {
+  if (i >= fields.size()) throw std::out_of_range("field");
+  return fields[i];
+}
+
+// Highest and lowest of a measured pair in tenths; a lowest above the highest is
+// a value the controller could not measure.
+void extremes(const std::wstring& high_field, const std::wstring& low_field, std::wstring& high, std::wstring& low) {
+  const double hi = parseReal(high_field) / 10;
+  const double lo = parseReal(low_field) / 10;
+  if (lo > hi) {
+    high = unmeasurable_text;
+    low = unmeasurable_text;
+  } else {
+    high = formatFixed(hi, 1);
+    low = formatFixed(lo, 1);
+  }
+}
+
+// Kind 0 composes the lot number from the model code and two hexadecimal fields.
+std::wstring composedLotNumber(std::int32_t usage, const std::wstring& f27, const std::wstring& f30) {
+  if (f27 == L"FFFFFF" || f30 == L"FFFF") return no_data_text;
+  try {
+    std::wstring lot = usageModelCode(usage);
+    lot += decimal(parseHex(cut(f30, 0, 2)));
+    std::wstring part3 = decimal(parseHex(cut(f30, 2, 2)));
+    if (part3.size() < 2) part3.insert(0, 2 - part3.size(), L'0');
+    lot += part3;
+    lot += decimal(parseHex(cut(f27, 0, 2)));
+    lot += decimal(parseHex(cut(f27, 2, 2)));
+    lot += decimal(parseHex(cut(f27, 4, 2)));
+    return lot;
+  } catch (const std::logic_error&) {
+    return no_data_text;
+  }
+}
+
+bool lowBytesEqual(std::int64_t a, std::int64_t b) { return (a & 0xFF) == (b & 0xFF); }
+
+}  // namespace
+
+bool decodeEfdx(file::Efdx& r, const file::Header& header, const Row& f) {
+  const bool positioned_kind = header.kind == static_cast<std::int32_t>(BlockKind::Headerless39) ||
+                               header.kind == static_cast<std::int32_t>(BlockKind::TaggedBT);
+
+  r.number = decimal(static_cast<std::int64_t>(parseInt32(field(f, 0))) + 1);
+  r.order = field(f, 1);
+  r.aux_text = field(f, 2);
+  r.worker = field(f, 3);
+  {
+    const std::wstring& t = field(f, 4);
+    r.datetime = cut(t, 0, 2) + L"/" + cut(t, 2, 2) + L"/" + cut(t, 4, 2) + L" " + cut(t, 6, 2) + L":" + cut(t, 8, 2);
+  }
+  r.lifecycle_counts = field(f, 6);
+  r.re_mark = field(f, 7) == L"10000000";
+
+  if (positioned_kind) r.has_coord = field(f, 34) != L"0";
+  if (r.has_coord) {
+    const std::wstring& lat = field(f, 36);
+    r.latitude_text = cut(lat, 0, 2) + L"°" + cut(lat, 2, 8) + L"'" + field(f, 35);
+    const std::wstring& lon = field(f, 38);
+    r.longitude_text = cut(lon, 0, 3) + L"°" + cut(lon, 3, 8) + L"'" + field(f, 37);
+    double latitude = parseReal(cut(lat, 0, 2)) + parseReal(cut(lat, 2, 8)) / 60;
+    if (field(f, 35) == L"S") latitude *= -1;
+    r.latitude = latitude;
+    double longitude = parseReal(cut(lon, 0, 3)) + parseReal(cut(lon, 3, 8)) / 60;
+    if (field(f, 37) == L"W") longitude *= -1;
+    r.longitude = longitude;
+  } else {
+    r.latitude_text = no_data_text;
+    r.longitude_text = no_data_text;
+  }
+
+  r.input_mode = parseInt32(field(f, 9));
+  r.barcode_present = r.input_mode == 0 || r.input_mode == 1 || r.input_mode == 4 || r.input_mode == 6 ||
+                      r.input_mode == 7;
+  r.input_mode_text = lookup(input_mode_table(), r.input_mode, std::wstring());
+
+  r.usage = parseInt32(field(f, 11));
+  r.barcode_kind = parseInt32(field(f, 12));
+
+  {
+    const std::wstring& digits = field(f, 10);
+    if (r.barcode_present && !digits.empty() && digits != std::wstring(32, L'0')) {
+      r.joint_barcode = digits;
+    } else {
+      r.barcode_present = false;
+      r.joint_barcode = no_data_text;
+      r.barcode_kind = 0;
+    }
+  }
+  r.decoded_barcode = make_barcode(r.barcode_kind, r.joint_barcode, usageBarcodeVariant(r.usage));
+  if (r.barcode_present && r.barcode_kind == 24) r.joint_barcode = r.joint_barcode.substr(0, 24);
+
+  r.resistance = formatFixed(parseReal(field(f, 13)) / 100, 2);
+  r.temperature = field(f, 14);
+  extremes(field(f, 15), field(f, 16), r.output_voltage_max, r.output_voltage_min);
+  extremes(field(f, 17), field(f, 18), r.input_voltage_max, r.input_voltage_min);
+
+  r.output_seconds = trimSpaces(field(f, 19));
+  r.remain_output_seconds = trimSpaces(field(f, 20));
+  r.actual_output_seconds =
+      decimal(static_cast<std::int64_t>(parseInt32(field(f, 19))) - static_cast<std::int64_t>(parseInt32(field(f, 20))));
+  r.energy = trimSpaces(field(f, 21));
+
+  r.end_code = parseInt32(field(f, 22));
+  {
+    const auto it = end_code_table().find(r.end_code);
+    if (it != end_code_table().end()) {
+      r.exit_code = it->second + L" (" + decimal(r.end_code) + L")";
+      if (r.re_mark) r.exit_code += L" RE";
+    } else {
+      r.exit_code = no_data_text;
+    }
+  }
+
+  extremes(field(f, 23), field(f, 24), r.output_current_max, r.output_current_min);
+
+  r.traceability_length = parseInt32(field(f, 25));
+  if (r.traceability_length >= 1) {
+    r.joint_traceability_barcode = cut(field(f, 26), 0, static_cast<std::size_t>(r.traceability_length));
+  } else {
+    r.joint_traceability_barcode = no_barcode_text;
+  }
+
+  {
+    const std::wstring& v = field(f, 28);
+    if (v.size() < 2) throw std::out_of_range("version");
+    r.version = cut(v, 0, v.size() - 2) + L"." + cut(v, v.size() - 2, 2);
+  }
+  {
+    const std::wstring& d = field(f, 29);
+    r.maintenance_date = d != L"FFFFFF" ? cut(d, 0, 2) + L"/" + cut(d, 2, 2) + L"/" + cut(d, 4, 2) : no_data_text;
+  }
+
+  if (header.kind == static_cast<std::int32_t>(BlockKind::Headerless33)) {
+    r.lot_number = composedLotNumber(r.usage, field(f, 27), field(f, 30));
+  } else {
+    r.lot_number = field(f, 33);
+  }
+
+  r.scaled_31 = formatFixed(parseReal(field(f, 31)) / 10, 1);
+
+  r.checksum_text = field(f, 32);
+  {
+    std::int64_t sum = 0;
+    for (std::size_t i : {13U, 14U, 15U, 16U, 17U, 18U, 19U, 20U, 22U}) sum += parseInt32(field(f, i));
+    r.checksum_error = !lowBytesEqual(sum, parseInt32(field(f, 32)));
+  }
+
+  r.remarks = usageText(r.usage);
+  if (r.barcode_present && (r.barcode_kind == 10 || r.barcode_kind == 24)) {
+    r.remarks += L"(" + decimal(r.barcode_kind) + digit_barcode_text + L")";
+    if (r.decoded_barcode->joint_cooling_minutes != no_data_text) {
+      r.remarks += L" 冷却時間: " + r.decoded_barcode->joint_cooling_minutes + L"分";
+    }
+  }
+  if (!r.barcode_present) r.remarks += L"(" + no_barcode_text + L")";
+  if (r.checksum_error) r.remarks += L"(" + bad_data_text + L")";
+
+  return !r.checksum_error;
+}
+
+bool decodeEfdxBattery(file::EfdxBattery& r, const file::Header& header, const Row& f) {
+  const bool plain_sound = decodeEfdx(r, header, f);
+
+  r.battery_type_code = parseInt32(field(f, 39));
+  r.battery_type = lookup(battery_type_table(), r.battery_type_code, no_data_text);
+  r.battery_identifier = field(f, 40);
+  r.battery_cycle = parseInt32(field(f, 41)) == 65535 ? no_data_text : field(f, 41);
+  {
+    const std::int32_t capacity = parseInt32(field(f, 42));
+    r.battery_full_capacity = capacity == 65535 ? no_data_text : formatFixed(capacity / 100.0, 2);
+  }
+  r.battery_capacity_before = parseInt32(field(f, 43)) == 255 ? unmeasurable_text : field(f, 43);
+  r.battery_capacity_after = parseInt32(field(f, 44)) == 255 ? unmeasurable_text : field(f, 44);
+  {
+    const std::int32_t before = parseInt32(field(f, 45));
+    r.battery_temperature_before = before == 9999 ? unmeasurable_text : formatFixed(before / 100.0, 1);
+    const std::int32_t after = parseInt32(field(f, 46));
+    r.battery_temperature_after = after == 9999 ? unmeasurable_text : formatFixed(after / 100.0, 1);
+  }
+
+  r.battery_checksum = parseInt32(field(f, 47));
+  {
+    std::int64_t sum = 0;
+    for (std::size_t i : {43U, 44U, 45U, 46U}) sum += parseInt32(field(f, i));
+    r.battery_checksum_computed = static_cast<std::int32_t>(sum % 256);
+    r.battery_checksum_error = !lowBytesEqual(sum, r.battery_checksum);
+  }
+  if (!r.checksum_error && r.battery_checksum_error) r.remarks += L"(" + bad_data_text + L")";
+
+  return plain_sound && !r.battery_checksum_error;
+}
+
+}  // namespace kj

@@ -1,0 +1,79 @@
+#pragma once
+// Reading record files: the byte substitution, the block header and the decode
+// of the rows into records.
+
+#include <cstdint>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "record/record_text.h"
+#include "record/record_types.h"
+
+namespace kj {
+
+// The one-byte substitution of record files; it is its own inverse.
+inline constexpr unsigned char substitution_constant = 0xC5;
+constexpr unsigned char substituteByte(unsigned char b) {
+  return static_cast<unsigned char>(substitution_constant - b);
+}
+
+// Text of stored file bytes: each byte is un-substituted; SOH, STX and ETX are
+// kept, other control characters dropped, and the remaining bytes widened with
+// sign extension (0x80-0xFF become U+FF80-U+FFFF), as bytes from the serial line.
+std::wstring decodeRecordFileBytes(const std::string& stored);
+
+// The widening of one block byte to its text character.
+constexpr wchar_t widenByte(unsigned char b) {
+  return b < 0x80 ? static_cast<wchar_t>(b) : static_cast<wchar_t>(0xFF00U | b);
+}
+
+// One reader per record type: RecordFileReader<file::Efdx> for plain records and
+// RecordFileReader<file::EfdxBattery> for battery records. Used on one thread.
+template <class Record>
+class RecordFileReader {
+ public:
+  // Opens and decodes the file and parses its header. False when the file cannot
+  // be opened or read, or its header cannot be parsed. The file stays open until
+  // the next open or close.
+  bool open(const std::wstring& path);
+
+  // Closes the open file and empties the text; nothing when no file is open.
+  void close();
+
+  // Takes a block that arrived over the serial line; the path becomes empty.
+  bool setReceived(const file::Header& header, const std::wstring& text);
+
+  // The rows of the text. For merged files the count is the number of STX
+  // characters, which also replaces the header's record count.
+  Rows readRows();
+
+  // Decodes the rows; null when a row's field count differs from the header's.
+  // The reader keeps a non-null result.
+  RecordVector<Record> parseRecords(bool& any_coord, int& bad_count, int& abnormal_end_count);
+
+  const std::wstring& text() const { return text_; }
+  const std::wstring& path() const { return path_; }
+  const file::Header& header() const { return header_; }
+  const RecordVector<Record>& records() const { return records_; }
+  bool isOpen() const { return stream_.is_open(); }
+
+ private:
+  std::ifstream stream_;
+  std::wstring text_;
+  std::wstring path_;
+  file::Header header_;
+  RecordVector<Record> records_;
+};
+
+extern template class RecordFileReader<file::Efdx>;
+extern template class RecordFileReader<file::EfdxBattery>;
+
+using EfdxReader = RecordFileReader<file::Efdx>;
+using EfdxBatteryReader = RecordFileReader<file::EfdxBattery>;
+
+// Number of STX characters in text.
+std::uint32_t countStx(const std::wstring& text);
+
+}  // namespace kj

@@ -1,0 +1,25 @@
+#pragma once
+// Conversion of wide text to the bytes of a code page when files are written.
+
+#include <string>
+
+namespace kj {
+
+inline constexpr unsigned code_page_ansi = 0;      // the system's ANSI code page (CP_ACP)
+inline constexpr unsigned code_page_utf8 = 65001;  // CP_UTF8
+
+// text as bytes of the code page; characters the code page cannot represent
+// become its default character. On Windows this is WideCharToMultiByte. Elsewhere
+// UTF-8 is encoded exactly and the ANSI code page is a single-byte page that
+// undoes the widening of read bytes (U+0000-U+007F and U+FF80-U+FFFF give back
+// their byte), any other character becoming "?".
+std::string encodeText(const std::wstring& text, unsigned code_page);
+
+// UTF-8 bytes of wide text (UTF-16 on Windows, UTF-32 elsewhere); unpaired
+// surrogates become U+FFFD.
+std::string toUtf8(const std::wstring& text);
+
+// Wide text of UTF-8 bytes; malformed sequences become U+FFFD.
+std::wstring fromUtf8(const std::string& bytes);
+
+}  // namespace kj

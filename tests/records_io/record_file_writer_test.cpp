@@ -1,0 +1,73 @@
+#include "records_io/record_file_writer.h"
+
+#include <gtest/gtest.h>
+
+#include "records_io/paths.h"
+#include "records_io/record_file_reader.h"
+#include "records_io/text_encoding.h"
+#include "tests/support/record_fixture.h"
+
+namespace kj {
+namespace {
+
+TEST(WriterTest, WritesExactlyTheSubstitutedBytes) {
+  test::TempDir dir;
+  const std::wstring text = test::headerlessBlock({test::soundRecord(39)});
+  const std::wstring path = dir.file(L"out.efdx");
+  ASSERT_TRUE(writeRecordFile(path, text, true, code_page_ansi));
+  const std::string bytes = test::readBytes(path);
+  ASSERT_EQ(bytes.size(), text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    ASSERT_EQ(static_cast<unsigned char>(bytes[i]), substituteByte(static_cast<unsigned char>(text[i]))) << i;
+  }
+  // What is written reads back to the same text (line breaks are dropped).
+  EfdxReader reader;
+  ASSERT_TRUE(reader.open(path));
+  std::wstring without_breaks;
+  for (wchar_t c : text) {
+    if (c != L'\r' && c != L'\n') without_breaks += c;
+  }
+  EXPECT_EQ(reader.text(), without_breaks);
+}
+
+TEST(WriterTest, TruncatesAnExistingFile) {
+  test::TempDir dir;
+  const std::wstring path = dir.file(L"out.efd");
+  ASSERT_TRUE(writeRecordFile(path, std::wstring(100, L'x'), true, code_page_ansi));
+  ASSERT_TRUE(writeRecordFile(path, L"ab", true, code_page_ansi));
+  EXPECT_EQ(test::readBytes(path).size(), 2U);
+  ASSERT_TRUE(writeRecordFile(path, L"", true, code_page_ansi));
+  EXPECT_TRUE(test::readBytes(path).empty());
+}
+
+TEST(WriterTest, Utf8WithoutSubstitutionOrByteOrderMark) {
+  test::TempDir dir;
+  const std::wstring path = dir.file(L"map.kml");
+  ASSERT_TRUE(writeRecordFile(path, L"<a>融着</a>", false, code_page_utf8));
+  EXPECT_EQ(test::readBytes(path), "<a>\xE8\x9E\x8D\xE7\x9D\x80</a>");
+}
+
+TEST(WriterTest, FailsWhenTheFileCannotBeCreated) {
+  test::TempDir dir;
+  EXPECT_FALSE(writeRecordFile(dir.file(L"no-such-folder/out.efdx"), L"1,", true, code_page_ansi));
+  EXPECT_FALSE(writeRecordFile(widePath(dir.path()), L"1,", true, code_page_ansi));
+}
+
+TEST(TimestampNameTest, PadsEveryPartAfterTheYear) {
+  EXPECT_EQ(makeTimestampName([] { return LocalDateTime{2024, 3, 5, 9, 7, 2}; }), L"2024_0305_090702");
+  EXPECT_EQ(makeTimestampName([] { return LocalDateTime{1999, 12, 31, 23, 59, 59}; }), L"1999_1231_235959");
+  const std::wstring now = makeTimestampName();
+  ASSERT_EQ(now.size(), 16U);
+  EXPECT_EQ(now[4], L'_');
+  EXPECT_EQ(now[9], L'_');
+}
+
+TEST(TextEncodingTest, Utf8RoundTrip) {
+  const std::wstring text = L"融着記録 KJ-VT58 \x00B0\x2267";
+  EXPECT_EQ(fromUtf8(toUtf8(text)), text);
+  EXPECT_EQ(toUtf8(std::wstring(1, wchar_t(0xFF80))), "\xEF\xBE\x80");
+  EXPECT_EQ(fromUtf8("\xC3\x28"), L"\xFFFD(");
+}
+
+}  // namespace
+}  // namespace kj
