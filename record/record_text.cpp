@@ -37,10 +37,10 @@ Row splitFields(std::wstring_view record_text) {
   for (;;) {
     const std::size_t comma = record_text.find(L',', from);
     if (comma == std::wstring_view::npos) {
-      fields.emplace_back(record_text.substr(from));
+      fields.push_back(record_text.substr(from));
       return fields;
     }
-    fields.emplace_back(record_text.substr(from, comma - from));
+    fields.push_back(record_text.substr(from, comma - from));
     from = comma + 1;
   }
 }
@@ -67,14 +67,14 @@ Rows splitRecords(std::wstring_view text, std::uint32_t count) {
 namespace {
 
 // Field i of a row; a row shorter than its decoder needs raises like a cut.
-const std::wstring& field(const Row& fields, std::size_t i) {
+std::wstring_view field(const Row& fields, std::size_t i) {
   if (i >= fields.size()) throw std::out_of_range("field");
   return fields[i];
 }
 
 // Highest and lowest of a measured pair in tenths; a lowest above the highest is
 // a value the controller could not measure.
-void extremes(const std::wstring& high_field, const std::wstring& low_field, std::wstring& high, std::wstring& low) {
+void extremes(std::wstring_view high_field, std::wstring_view low_field, std::wstring& high, std::wstring& low) {
   const double hi = parseReal(high_field) / 10;
   const double lo = parseReal(low_field) / 10;
   if (lo > hi) {
@@ -87,7 +87,7 @@ void extremes(const std::wstring& high_field, const std::wstring& low_field, std
 }
 
 // Kind 0 composes the lot number from the model code and two hexadecimal fields.
-std::wstring composedLotNumber(std::int32_t usage, const std::wstring& f27, const std::wstring& f30) {
+std::wstring composedLotNumber(std::int32_t usage, std::wstring_view f27, std::wstring_view f30) {
   if (f27 == L"FFFFFF" || f30 == L"FFFF") return no_data_text;
   try {
     std::wstring lot = usageModelCode(usage);
@@ -117,7 +117,7 @@ bool decodeEfdx(file::Efdx& r, const file::Header& header, const Row& f) {
   r.aux_text = field(f, 2);
   r.worker = field(f, 3);
   {
-    const std::wstring& t = field(f, 4);
+    const std::wstring_view t = field(f, 4);
     r.datetime = cut(t, 0, 2) + L"/" + cut(t, 2, 2) + L"/" + cut(t, 4, 2) + L" " + cut(t, 6, 2) + L":" + cut(t, 8, 2);
   }
   r.lifecycle_counts = field(f, 6);
@@ -125,10 +125,10 @@ bool decodeEfdx(file::Efdx& r, const file::Header& header, const Row& f) {
 
   if (positioned_kind) r.has_coord = field(f, 34) != L"0";
   if (r.has_coord) {
-    const std::wstring& lat = field(f, 36);
-    r.latitude_text = cut(lat, 0, 2) + L"°" + cut(lat, 2, 8) + L"'" + field(f, 35);
-    const std::wstring& lon = field(f, 38);
-    r.longitude_text = cut(lon, 0, 3) + L"°" + cut(lon, 3, 8) + L"'" + field(f, 37);
+    const std::wstring_view lat = field(f, 36);
+    r.latitude_text = cut(lat, 0, 2) + L"°" + cut(lat, 2, 8) + L"'" + std::wstring(field(f, 35));
+    const std::wstring_view lon = field(f, 38);
+    r.longitude_text = cut(lon, 0, 3) + L"°" + cut(lon, 3, 8) + L"'" + std::wstring(field(f, 37));
     double latitude = parseReal(cut(lat, 0, 2)) + parseReal(cut(lat, 2, 8)) / 60;
     if (field(f, 35) == L"S") latitude *= -1;
     r.latitude = latitude;
@@ -149,9 +149,9 @@ bool decodeEfdx(file::Efdx& r, const file::Header& header, const Row& f) {
   r.barcode_kind = parseInt32(field(f, 12));
 
   {
-    const std::wstring& digits = field(f, 10);
-    if (r.barcode_present && !digits.empty() && digits != std::wstring(32, L'0')) {
-      r.joint_barcode = digits;
+    const std::wstring_view digits = field(f, 10);
+    if (r.barcode_present && !digits.empty() && digits != std::wstring_view(L"00000000000000000000000000000000")) {
+      r.joint_barcode = std::wstring(digits);
     } else {
       r.barcode_present = false;
       r.joint_barcode = no_data_text;
@@ -193,12 +193,12 @@ bool decodeEfdx(file::Efdx& r, const file::Header& header, const Row& f) {
   }
 
   {
-    const std::wstring& v = field(f, 28);
+    const std::wstring_view v = field(f, 28);
     if (v.size() < 2) throw std::out_of_range("version");
     r.version = cut(v, 0, v.size() - 2) + L"." + cut(v, v.size() - 2, 2);
   }
   {
-    const std::wstring& d = field(f, 29);
+    const std::wstring_view d = field(f, 29);
     r.maintenance_date = d != L"FFFFFF" ? cut(d, 0, 2) + L"/" + cut(d, 2, 2) + L"/" + cut(d, 4, 2) : no_data_text;
   }
 
@@ -236,13 +236,13 @@ bool decodeEfdxBattery(file::EfdxBattery& r, const file::Header& header, const R
   r.battery_type_code = parseInt32(field(f, 39));
   r.battery_type = lookup(battery_type_table(), r.battery_type_code, no_data_text);
   r.battery_identifier = field(f, 40);
-  r.battery_cycle = parseInt32(field(f, 41)) == 65535 ? no_data_text : field(f, 41);
+  r.battery_cycle = parseInt32(field(f, 41)) == 65535 ? no_data_text : std::wstring(field(f, 41));
   {
     const std::int32_t capacity = parseInt32(field(f, 42));
     r.battery_full_capacity = capacity == 65535 ? no_data_text : formatFixed(capacity / 100.0, 2);
   }
-  r.battery_capacity_before = parseInt32(field(f, 43)) == 255 ? unmeasurable_text : field(f, 43);
-  r.battery_capacity_after = parseInt32(field(f, 44)) == 255 ? unmeasurable_text : field(f, 44);
+  r.battery_capacity_before = parseInt32(field(f, 43)) == 255 ? unmeasurable_text : std::wstring(field(f, 43));
+  r.battery_capacity_after = parseInt32(field(f, 44)) == 255 ? unmeasurable_text : std::wstring(field(f, 44));
   {
     const std::int32_t before = parseInt32(field(f, 45));
     r.battery_temperature_before = before == 9999 ? unmeasurable_text : formatFixed(before / 100.0, 1);

@@ -18,10 +18,11 @@ namespace kj {
 file::Header parseHeader(std::wstring_view text, bool short_block);
 
 // Exactly `count` rows; row k holds the fields between the k-th STX and the k-th
-// ETX, rows beyond the last pair have no fields.
+// ETX, rows beyond the last pair have no fields. The rows view into `text`.
 Rows splitRecords(std::wstring_view text, std::uint32_t count);
 
-// The pieces between commas, empty ones included; never empty.
+// The pieces between commas, empty ones included; never empty. Views into
+// record_text.
 Row splitFields(std::wstring_view record_text);
 
 // Fill one record from its fields; true when the record is sound (its check sums

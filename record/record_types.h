@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "record/barcode.h"
@@ -93,7 +94,9 @@ struct EfdxBattery : Efdx {
 
 }  // namespace file
 
-using Row = std::vector<std::wstring>;
+// The fields of one record as views into the block text they were cut from; a
+// row must not outlive that text.
+using Row = std::vector<std::wstring_view>;
 using Rows = std::vector<Row>;
 
 template <class Record>

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <iterator>
 #include <stdexcept>
 #include <system_error>
 
@@ -41,7 +40,14 @@ bool RecordFileReader<Record>::open(const std::wstring& path) {
   if (std::filesystem::is_directory(file, ec)) return false;
   stream_.open(file, std::ios::binary);
   if (!stream_.is_open()) return false;
-  const std::string stored((std::istreambuf_iterator<char>(stream_)), std::istreambuf_iterator<char>());
+  std::string stored;
+  std::error_code size_error;
+  const auto size = std::filesystem::file_size(file, size_error);
+  if (!size_error) stored.reserve(static_cast<std::size_t>(size));
+  char chunk[1 << 16];
+  while (stream_.read(chunk, sizeof chunk) || stream_.gcount() > 0) {
+    stored.append(chunk, static_cast<std::size_t>(stream_.gcount()));
+  }
   if (stream_.bad()) {
     stream_.close();
     return false;

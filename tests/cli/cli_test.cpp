@@ -85,7 +85,7 @@ TEST_F(CliTest, JsonOfPlainRecords) {
 
   // Positions read back to exactly the decoded doubles.
   file::Efdx expected;
-  decodeEfdx(expected, file::Header{1, 0, 39, 1, 0}, forced.f);
+  decodeEfdx(expected, file::Header{1, 0, 39, 1, 0}, forced.row());
   EXPECT_EQ(records[1]["latitude"].number(), expected.latitude);
   EXPECT_EQ(records[1]["longitude"].number(), expected.longitude);
   EXPECT_LT(records[1]["latitude"].number(), 0);

@@ -107,7 +107,7 @@ template <class Record>
 RecordVector<Record> decodeAll(const std::vector<RecordFields>& records, const file::Header& header,
                                RecordDecoder<Record> decoder, DecodeCounts& counts) {
   Rows rows;
-  for (const RecordFields& r : records) rows.push_back(r.f);
+  for (const RecordFields& r : records) rows.push_back(r.row());
   return decodeRecordSet<Record>(rows, header, decoder, counts);
 }
 
@@ -193,7 +193,7 @@ TEST(RecordSetTest, ShortTaggedRowsAreBadNotReadPastTheirEnd) {
 
 file::Efdx decoded(const RecordFields& r, const file::Header& header, bool* sound = nullptr) {
   file::Efdx out;
-  const bool ok = decodeEfdx(out, header, r.f);
+  const bool ok = decodeEfdx(out, header, r.row());
   if (sound) *sound = ok;
   return out;
 }
@@ -510,7 +510,7 @@ TEST(DecodeEfdxTest, MalformedFieldsRaiseAfterTheMembersBeforeThem) {
     RecordFields r = soundRecord(39);
     r[c.field] = c.value;
     file::Efdx d;
-    EXPECT_ANY_THROW(decodeEfdx(d, kind1, r.f));
+    EXPECT_ANY_THROW(decodeEfdx(d, kind1, r.row()));
     EXPECT_TRUE(c.filled(d));
     EXPECT_TRUE(c.empty(d));
   }
@@ -520,7 +520,7 @@ TEST(DecodeEfdxTest, MalformedFieldsRaiseAfterTheMembersBeforeThem) {
 
 TEST(DecodeEfdxBatteryTest, BatteryTexts) {
   file::EfdxBattery d;
-  EXPECT_TRUE(decodeEfdxBattery(d, kind2, soundRecord(48).f));
+  EXPECT_TRUE(decodeEfdxBattery(d, kind2, soundRecord(48).row()));
   EXPECT_EQ(d.battery_type_code, 1);
   EXPECT_EQ(d.battery_type, L"BQT-2261(HX)");
   EXPECT_EQ(d.battery_identifier, L"BAT-01");
@@ -548,7 +548,7 @@ TEST(DecodeEfdxBatteryTest, PlaceholdersForValuesNotAvailable) {
   r[46] = L"-150";
   test::fixChecksums(r);
   file::EfdxBattery d;
-  EXPECT_TRUE(decodeEfdxBattery(d, kind2, r.f));
+  EXPECT_TRUE(decodeEfdxBattery(d, kind2, r.row()));
   EXPECT_EQ(d.battery_type, L"***");
   EXPECT_EQ(d.battery_cycle, L"***");
   EXPECT_EQ(d.battery_full_capacity, L"***");
@@ -557,7 +557,7 @@ TEST(DecodeEfdxBatteryTest, PlaceholdersForValuesNotAvailable) {
   EXPECT_EQ(d.battery_temperature_before, L"測定不可能");
   EXPECT_EQ(d.battery_temperature_after, L"-1.5");
   r[39] = L"7";
-  EXPECT_TRUE(decodeEfdxBattery(d = {}, kind2, r.f));
+  EXPECT_TRUE(decodeEfdxBattery(d = {}, kind2, r.row()));
   EXPECT_EQ(d.battery_type, L"***");
 }
 
@@ -571,7 +571,7 @@ TEST(DecodeEfdxBatteryTest, BadCheckSumsAddTheNoteOnce) {
     if (c.bad_record) r[32] = L"1";
     if (c.bad_battery) r[47] = L"1";
     file::EfdxBattery d;
-    EXPECT_FALSE(decodeEfdxBattery(d, kind2, r.f));
+    EXPECT_FALSE(decodeEfdxBattery(d, kind2, r.row()));
     EXPECT_EQ(d.remarks, L"配水用途(24桁バーコード)(データ不良)") << c.bad_record << c.bad_battery;
     EXPECT_EQ(d.battery_checksum_error, c.bad_battery);
   }
@@ -585,7 +585,7 @@ TEST(DecodeEfdxBatteryTest, NegativeBatterySumKeepsItsSign) {
   r[46] = L"0";
   r[47] = std::to_wstring(-300 & 0xFF);
   file::EfdxBattery d;
-  EXPECT_TRUE(decodeEfdxBattery(d, kind2, r.f));
+  EXPECT_TRUE(decodeEfdxBattery(d, kind2, r.row()));
   EXPECT_EQ(d.battery_checksum_computed, -44);
   EXPECT_EQ(d.battery_checksum, 212);
 }

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "record/record_types.h"
+
 namespace kj::test {
 
 // The fields of one record, numbered as the controller sends them.
@@ -14,6 +16,8 @@ struct RecordFields {
 
   std::wstring& operator[](std::size_t i) { return f.at(i); }
   const std::wstring& operator[](std::size_t i) const { return f.at(i); }
+  // The fields as the decoder takes them; valid while this object lives.
+  Row row() const { return Row(f.begin(), f.end()); }
 };
 
 // A sound record that ended normally: 24-digit barcode, usage 0, a position,
