@@ -2,6 +2,7 @@
 
 #include "cli/json_writer.h"
 #include "record/code_tables.h"
+#include "records_io/paths.h"
 #include "records_io/record_file_reader.h"
 #include "records_io/text_encoding.h"
 
@@ -30,7 +31,9 @@ LoadedFile loadRecordFile(const std::wstring& path) {
       break;
     }
     default:
+      // Not decoded; a merged file still reports the number of records it holds.
       loaded.status = LoadStatus::not_decoded;
+      if (isMergedPath(path)) loaded.header.record_count = static_cast<std::uint16_t>(countStx(plain.text()));
       return loaded;
   }
   loaded.counts.any_coord = any_coord;

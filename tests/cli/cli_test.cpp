@@ -117,6 +117,7 @@ TEST_F(CliTest, RejectedAndUndecodedBlocksHaveNoRecords) {
       {L"pk.efdx", test::blockText(test::taggedHeader(L"PK", 1, 40, 2), {soundRecord(39)}), "not_decoded", 2},
       {L"xy.efdx", test::blockText(test::taggedHeader(L"XY", 1, 40, 0), {}), "not_decoded", 0},
       {L"merged.mrgx", test::blockText(L"7,", {bad, bad}), "ok", 2},
+      {L"merged-pk.mrg", test::blockText(test::taggedHeader(L"PK", 1, 40, 9), {bad}), "not_decoded", 1},
   };
   for (const Case& c : cases) {
     const test::JsonValue doc = json(write(c.name, c.text));
