@@ -1,5 +1,11 @@
 #pragma once
-// The one way Windows headers are included by platform code.
+// The one way platform code includes <windows.h>: no min/max macros, no rarely
+// used parts, the wide (W) declarations.
+
+#ifndef _WIN32
+#error "win32_include.h is for the Windows build only"
+#endif
+
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
@@ -12,4 +18,5 @@
 #ifndef _UNICODE
 #define _UNICODE
 #endif
+
 #include <windows.h>

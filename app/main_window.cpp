@@ -1,0 +1,288 @@
+#include "app/main_window.h"
+
+#include <algorithm>
+#include <optional>
+#include <type_traits>
+#include <utility>
+
+#include "app/com_port_dialog.h"
+#include "app/copy_data.h"
+#include "app/texts.h"
+#include "record/code_tables.h"
+#include "records_io/paths.h"
+
+namespace kj::app {
+
+namespace {
+
+// Sets a flag for its lifetime and restores the flag's previous value after it.
+class FlagScope {
+ public:
+  explicit FlagScope(bool& flag) : flag_(flag), previous_(flag) { flag_ = true; }
+  ~FlagScope() { flag_ = previous_; }
+  FlagScope(const FlagScope&) = delete;
+  FlagScope& operator=(const FlagScope&) = delete;
+
+ private:
+  bool& flag_;
+  bool previous_;
+};
+
+// The commands of the menu and the button bar, which run only when available.
+bool isMenuOrButtonCommand(int command_id) {
+  return std::find(menu_commands.begin(), menu_commands.end(), command_id) != menu_commands.end() ||
+         std::find(button_commands.begin(), button_commands.end(), command_id) != button_commands.end();
+}
+
+constexpr int status_part_count = 4;
+
+}  // namespace
+
+ListRow listRowOf(std::size_t index, const file::Efdx& record) {
+  const DecodedBarcode* barcode = record.decoded_barcode.get();
+  return {std::to_wstring(index), record.datetime, barcode != nullptr ? barcode->joint_kind : no_data_text,
+          barcode != nullptr ? barcode->joint_size : no_data_text, record.exit_code};
+}
+
+MainWindowState::MainWindowState(MainWindowUi& ui, Settings& settings, KeyValueStore& store, std::wstring title,
+                                 PortEnumerator ports)
+    : ui_(ui),
+      settings_(settings),
+      store_(store),
+      title_(std::move(title)),
+      enumerate_ports_(std::move(ports)),
+      records_(ui) {
+  const auto tell = [this](int index) { onCommand(CMD_CLEAR_SELECTION, index); };
+  records_.plain_detail.setIndexChangedHandler(tell);
+  records_.battery_detail.setIndexChangedHandler(tell);
+}
+
+void MainWindowState::onCreate(const std::wstring& command_line) {
+  {
+    FlagScope busy(busy_);
+    // Without stored settings the defaults stand; nothing to tell the user.
+    load_settings(settings_, store_);
+    applyCommandState();
+    if (!settings_.port_name.empty()) {
+      const PortList ports = enumerate_ports_ ? enumerate_ports_() : nullptr;
+      const bool present =
+          ports && std::find(ports->begin(), ports->end(), settings_.port_name) != ports->end();
+      if (!present) {
+        ui_.messageBox(portMissingText(settings_.port_name), title_, MessageIcon::error, MessageButtons::ok);
+      }
+    }
+  }
+  if (!command_line.empty()) loadFile(command_line);
+}
+
+void MainWindowState::onCommand(int command_id, std::intptr_t param) {
+  // A command can still arrive while its item is grayed (posted, or typed
+  // before the menu was updated); it must not run then.
+  if (isMenuOrButtonCommand(command_id) && !commandEnabled(snapshot_, command_id)) return;
+  switch (command_id) {
+    case IDM_COM_PORT_SETTINGS: comPortCommand(); break;
+    case IDM_RECEIVE_START: startReceive(); break;
+    case IDM_RECEIVE_ABORT: abortReceive(); break;
+    case IDM_OPEN_FILE: openCommand(); break;
+    case IDM_EXPORT_EXCEL: exportExcel(); break;
+    case IDM_PRINT: print(); break;
+    case IDM_PRINT_SETTINGS: printSettings(); break;
+    case IDM_EXPORT_KML: exportKml(); break;
+    case IDM_ABOUT: ui_.showAboutBox(); break;
+    case IDM_EXIT: ui_.destroyWindow(); break;
+    case CMD_RECEIVE_HEADER: break;
+    case CMD_RECEIVE_ENDED: receiveEnded(param != 0); break;
+    case CMD_RECEIVE_COMPLETE: saveReceived(); break;
+    case CMD_RECEIVE_PROGRESS: receiveProgress(param); break;
+    case CMD_CLEAR_SELECTION: clearListSelection(); break;
+    default: break;
+  }
+}
+
+void MainWindowState::onListItemChanged(int item_index) {
+  // Changes that our own clearing or refilling of the list produces are not
+  // the user's choice: following them would pull the detail dialog back to
+  // the record the user just stepped away from.
+  if (clearing_selection_ || displaying_) return;
+  if (DetailDialog* dialog = showRecordWindow()) dialog->showRecord(item_index);
+}
+
+void MainWindowState::onCloseRequest() {
+  const MessageAnswer answer = ui_.messageBox(std::wstring(close_question_text), title_, MessageIcon::question,
+                                              MessageButtons::yes_no);
+  if (answer == MessageAnswer::yes) ui_.destroyWindow();
+}
+
+void MainWindowState::onCopyData(std::uintptr_t tag, const void* data, std::size_t size) {
+  if (tag != command_line_tag || busy_) return;
+  const std::optional<std::wstring> path = copyDataText(data, size);
+  if (!path) return;
+  loadFile(*path);
+}
+
+void MainWindowState::onDetailShowRecord(DetailKind kind, std::intptr_t index) { detail(kind).showRecord(index); }
+
+void MainWindowState::onDetailIndexStep(DetailKind kind, int delta) { detail(kind).step(delta); }
+
+void MainWindowState::onDetailIndexFocus(DetailKind kind, bool focused) { detail(kind).setTyping(focused); }
+
+void MainWindowState::onDetailIndexEdited(DetailKind kind, const std::wstring& text) {
+  detail(kind).indexEdited(text);
+}
+
+void MainWindowState::onDetailClose(DetailKind kind) { detail(kind).close(); }
+
+void MainWindowState::loadFile(const std::wstring& path) {
+  FlagScope busy(busy_);
+  if (!path.empty() && !isRecordFilePath(path)) return;
+  const std::wstring target = path.empty() ? records_.current_path : path;
+  if (!records_.plain_reader.open(target)) return;
+  records_.current_path = target;
+  const std::int32_t kind = records_.plain_reader.header().kind;
+  switch (static_cast<BlockKind>(kind)) {
+    case BlockKind::Headerless33:
+    case BlockKind::Headerless39:
+      records_.block_kind = kind;
+      displayRecords<file::Efdx>();
+      break;
+    case BlockKind::TaggedBT:
+      records_.plain_reader.close();
+      // Should the file have gone in the meantime, the display stays as it
+      // was, and so does the block kind it belongs to.
+      if (!records_.battery_reader.open(target)) return;
+      records_.block_kind = kind;
+      displayRecords<file::EfdxBattery>();
+      break;
+    default:
+      records_.block_kind = kind;
+      break;
+  }
+}
+
+void MainWindowState::openCommand() {
+  FlagScope busy(busy_);
+  OpenFileRequest request;
+  request.filters = {
+      {std::wstring(record_file_filter_label), std::wstring(record_file_filter_pattern)},
+      {std::wstring(merged_file_filter_label), std::wstring(merged_file_filter_pattern)},
+  };
+  request.must_exist = true;
+  const std::optional<std::wstring> path = ui_.openFileDialog(request);
+  if (path) loadFile(*path);
+}
+
+template <class Record>
+void MainWindowState::displayRecords() {
+  constexpr bool battery = std::is_same_v<Record, file::EfdxBattery>;
+  RecordFileReader<Record>* reader = nullptr;
+  RecordVector<Record>* shown = nullptr;
+  if constexpr (battery) {
+    reader = &records_.battery_reader;
+    shown = &records_.battery_records;
+  } else {
+    reader = &records_.plain_reader;
+    shown = &records_.plain_records;
+  }
+
+  bool any_coord = false;
+  int bad_count = 0;
+  int abnormal_end_count = 0;
+  {
+    // The list is emptied and refilled here; its notifications meanwhile are
+    // not the user's.
+    FlagScope displaying(displaying_);
+    records_.plain_detail.close();
+    records_.battery_detail.close();
+    ui_.listDeleteAllItems();
+    for (int part = 0; part < status_part_count; ++part) ui_.setStatusText(part, std::wstring());
+
+    *shown = reader->parseRecords(any_coord, bad_count, abnormal_end_count);
+    if (!*shown) {
+      ui_.messageBox(std::wstring(invalid_data_text), std::wstring(invalid_data_caption), MessageIcon::error,
+                     MessageButtons::ok);
+      snapshot_.records_shown = false;
+      snapshot_.any_coord = false;
+      applyCommandState();
+      return;
+    }
+
+    const std::vector<Record>& records = **shown;
+    const std::wstring* lot_number = nullptr;
+    for (std::size_t i = 0; i < records.size(); ++i) {
+      ui_.listInsertRow(static_cast<int>(i), listRowOf(i, records[i]));
+      if (!records[i].checksum_error) lot_number = &records[i].lot_number;
+    }
+    ui_.setStatusText(1, recordCountText(records.size()));
+    ui_.setStatusText(2, badCountText(bad_count));
+    ui_.setStatusText(3, abnormalEndCountText(abnormal_end_count));
+    std::wstring model;
+    if (isMergedPath(records_.current_path)) {
+      model = merged_data_text;
+    } else if (lot_number != nullptr) {
+      model = controllerModelName(*lot_number);
+    }
+    ui_.setStatusText(0, model);
+  }
+
+  showRecordWindow();
+
+  snapshot_.records_shown = true;
+  snapshot_.any_coord = any_coord;
+  applyCommandState();
+
+  if (bad_count > 0) ui_.messageBox(badDataText(bad_count), title_, MessageIcon::error, MessageButtons::ok);
+}
+
+template void MainWindowState::displayRecords<file::Efdx>();
+template void MainWindowState::displayRecords<file::EfdxBattery>();
+
+DetailDialog* MainWindowState::showRecordWindow() {
+  // Creating the dialog produces messages of its own; one of them may lead
+  // back here before the first call is done.
+  if (showing_record_window_) return nullptr;
+  FlagScope showing(showing_record_window_);
+  DetailDialog* dialog = nullptr;
+  switch (static_cast<BlockKind>(records_.block_kind)) {
+    case BlockKind::Headerless33:
+    case BlockKind::Headerless39:
+      if (records_.plain_detail.isOpen() || records_.plain_detail.open(records_.plain_records)) {
+        dialog = &records_.plain_detail;
+      }
+      break;
+    case BlockKind::TaggedBT:
+      if (records_.battery_detail.isOpen() || records_.battery_detail.open(records_.battery_records)) {
+        dialog = &records_.battery_detail;
+      }
+      break;
+    default:
+      break;
+  }
+  if (dialog != nullptr) ui_.setDetailTitle(dialog->kind(), records_.current_path);
+  return dialog;
+}
+
+void MainWindowState::applyCommandState() {
+  for (const int id : menu_commands) ui_.enableMenuItem(id, commandEnabled(snapshot_, id));
+  for (const int id : button_commands) ui_.enableButton(id, commandEnabled(snapshot_, id));
+}
+
+void MainWindowState::clearListSelection() {
+  FlagScope clearing(clearing_selection_);
+  ui_.listClearSelection();
+}
+
+void MainWindowState::comPortCommand() {
+  FlagScope busy(busy_);
+  ComPortDialogModel model(enumerate_ports_ ? enumerate_ports_() : nullptr, settings_.port_name);
+  ui_.showComPortDialog(model);
+  settings_.port_name = model.portName();
+  // A store that cannot be written keeps the choice for this run only.
+  save_settings(settings_, store_);
+}
+
+DetailDialog& MainWindowState::detail(DetailKind kind) {
+  if (kind == DetailKind::battery) return records_.battery_detail;
+  return records_.plain_detail;
+}
+
+}  // namespace kj::app

@@ -1,0 +1,507 @@
+#include "app/win32/main_window.h"
+
+#include <algorithm>
+#include <array>
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/com_port_dialog.h"
+#include "app/ids.h"
+#include "app/layout.h"
+#include "app/win32/dialogs.h"
+
+namespace kj::win32 {
+namespace {
+
+HMENU controlId(int id) { return reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)); }
+
+UINT iconFlag(app::MessageIcon icon) {
+  switch (icon) {
+    case app::MessageIcon::error: return MB_ICONERROR;
+    case app::MessageIcon::information: return MB_ICONINFORMATION;
+    case app::MessageIcon::warning: return MB_ICONWARNING;
+    case app::MessageIcon::question: return MB_ICONQUESTION;
+  }
+  return 0;
+}
+
+UINT buttonFlag(app::MessageButtons buttons) {
+  switch (buttons) {
+    case app::MessageButtons::ok: return MB_OK;
+    case app::MessageButtons::ok_cancel: return MB_OKCANCEL;
+    case app::MessageButtons::yes_no: return MB_YESNO;
+  }
+  return MB_OK;
+}
+
+// The answer of a message box; a box that could not be shown counts as the
+// refusing button.
+app::MessageAnswer answerOf(int result, app::MessageButtons buttons) {
+  switch (result) {
+    case IDOK: return app::MessageAnswer::ok;
+    case IDCANCEL: return app::MessageAnswer::cancel;
+    case IDYES: return app::MessageAnswer::yes;
+    case IDNO: return app::MessageAnswer::no;
+    default: break;
+  }
+  switch (buttons) {
+    case app::MessageButtons::ok: return app::MessageAnswer::ok;
+    case app::MessageButtons::ok_cancel: return app::MessageAnswer::cancel;
+    case app::MessageButtons::yes_no: return app::MessageAnswer::no;
+  }
+  return app::MessageAnswer::cancel;
+}
+
+// The file dialogs' type list: label, zero, pattern, zero, ..., and a final
+// zero (c_str() adds the last one).
+std::wstring filterText(const std::vector<app::FileFilter>& filters) {
+  std::wstring text;
+  for (const app::FileFilter& filter : filters) {
+    text += filter.label;
+    text.push_back(L'\0');
+    text += filter.pattern;
+    text.push_back(L'\0');
+  }
+  if (filters.empty()) text.push_back(L'\0');
+  return text;
+}
+
+// The file-name buffer of both file dialogs.
+constexpr std::size_t file_name_buffer_length = 256;
+using FileNameBuffer = std::array<wchar_t, file_name_buffer_length>;
+
+// The index field's text is read with a buffer of this many characters.
+constexpr int index_text_buffer_length = 512;
+
+std::size_t detailSlot(app::DetailKind kind) { return kind == app::DetailKind::plain ? 0 : 1; }
+
+// Text with the writable pointer some structures ask for, without casting
+// away const: the controls copy it and do not write to it.
+struct MutableText {
+  explicit MutableText(const std::wstring& text) : chars(text.begin(), text.end()) {
+    chars.push_back(L'\0');
+  }
+  wchar_t* get() { return chars.data(); }
+  std::vector<wchar_t> chars;
+};
+
+}  // namespace
+
+MainWindow::MainWindow(HINSTANCE instance, std::wstring title, std::wstring command_line,
+                       const LogicFactory& make_logic)
+    : instance_(instance), title_(std::move(title)), command_line_(std::move(command_line)) {
+  details_[detailSlot(app::DetailKind::plain)].kind = app::DetailKind::plain;
+  details_[detailSlot(app::DetailKind::battery)].kind = app::DetailKind::battery;
+  for (DetailWindow& detail : details_) detail.owner = this;
+  logic_ = make_logic(*this);
+}
+
+MainWindow::~MainWindow() {
+  // The dialogs go while the logic still exists but no longer hears from
+  // them (their destruction sends focus and change notifications); then the
+  // logic, while everything it might still touch exists.
+  accepting_events_ = false;
+  for (DetailWindow& detail : details_) detail.window.reset();
+  if (HWND window = hwnd_.load()) DestroyWindow(window);
+  logic_.reset();
+}
+
+bool MainWindow::create(const std::wstring& class_name, int show_command) {
+  // Caption, system menu and minimise box only: a fixed frame without a
+  // maximise box.
+  HWND window = CreateWindowExW(WS_EX_ACCEPTFILES, class_name.c_str(), title_.c_str(),
+                                WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, CW_USEDEFAULT, 0,
+                                app::main_window_width, app::main_window_height, nullptr,
+                                nullptr, instance_, this);
+  if (window == nullptr) return false;
+  ShowWindow(window, show_command);
+  UpdateWindow(window);
+  return true;
+}
+
+bool MainWindow::isDialogMessage(MSG& message) {
+  for (DetailWindow& detail : details_) {
+    if (detail.window && IsDialogMessageW(detail.window.get(), &message)) return true;
+  }
+  return false;
+}
+
+LRESULT CALLBACK MainWindow::windowProc(HWND window, UINT message, WPARAM wparam,
+                                        LPARAM lparam) {
+  MainWindow* self = nullptr;
+  if (message == WM_NCCREATE) {
+    const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lparam);
+    self = static_cast<MainWindow*>(create->lpCreateParams);
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    self->hwnd_.store(window);
+  } else {
+    self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  }
+  if (self == nullptr) return DefWindowProcW(window, message, wparam, lparam);
+
+  LRESULT result = 0;
+  try {
+    result = self->handleMessage(window, message, wparam, lparam);
+  } catch (...) {
+    // Nothing may unwind through the system's code that called us. What the
+    // message asked for is lost; the window stays usable. A failed creation
+    // makes CreateWindowExW fail.
+    result = message == WM_CREATE ? -1 : 0;
+  }
+  if (message == WM_NCDESTROY) {
+    SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+    self->hwnd_.store(nullptr);
+  }
+  return result;
+}
+
+LRESULT MainWindow::handleMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  switch (message) {
+    case WM_CREATE:
+      if (!createControls(window)) return -1;
+      if (acceptsEvents()) logic_->onCreate(command_line_);
+      return 0;
+
+    case WM_COMMAND:
+      if (acceptsEvents()) logic_->onCommand(LOWORD(wparam), static_cast<std::intptr_t>(lparam));
+      return 0;
+
+    case WM_NOTIFY: {
+      const auto* header = reinterpret_cast<const NMHDR*>(lparam);
+      if (header != nullptr && header->idFrom == IDC_RECORD_LIST &&
+          header->code == LVN_ITEMCHANGED) {
+        const auto* change = reinterpret_cast<const NMLISTVIEW*>(lparam);
+        if (acceptsEvents()) logic_->onListItemChanged(change->iItem);
+        return 0;
+      }
+      break;
+    }
+
+    case WM_CLOSE:
+      // The logic asks first and destroys the window itself.
+      if (acceptsEvents()) logic_->onCloseRequest();
+      return 0;
+
+    case WM_DESTROY:
+      accepting_events_ = false;
+      PostQuitMessage(0);
+      return 0;
+
+    case WM_PAINT: {
+      // Nothing is drawn on the window itself; the controls cover it. The
+      // update region is validated with BeginPaint and EndPaint rather than
+      // ValidateRect: the window has no WS_CLIPCHILDREN, and ValidateRect
+      // would then validate the controls' areas as well (Wine does), so
+      // that they never paint.
+      PAINTSTRUCT paint{};
+      BeginPaint(window, &paint);
+      EndPaint(window, &paint);
+      return 0;
+    }
+
+    case WM_COPYDATA: {
+      const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lparam);
+      if (data != nullptr && acceptsEvents()) {
+        logic_->onCopyData(static_cast<std::uintptr_t>(data->dwData), data->lpData,
+                           static_cast<std::size_t>(data->cbData));
+      }
+      return TRUE;
+    }
+
+    case WM_CTLCOLORSTATIC:
+      // Static controls and group boxes sit on the window colour.
+      return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
+
+    default:
+      break;
+  }
+  return DefWindowProcW(window, message, wparam, lparam);
+}
+
+bool MainWindow::createControls(HWND window) {
+  if (!button_bar_.create(window, instance_)) return false;
+
+  list_ = CreateWindowExW(0, WC_LISTVIEWW, std::wstring(app::list_window_text).c_str(),
+                          WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_SINGLESEL, app::list_left,
+                          app::list_top, app::list_width, app::list_height, window,
+                          controlId(IDC_RECORD_LIST), instance_, nullptr);
+  if (list_ == nullptr) return false;
+  const DWORD extended = LVS_EX_HEADERDRAGDROP | LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER;
+  SendMessageW(list_, LVM_SETEXTENDEDLISTVIEWSTYLE, extended, extended);
+  int column_index = 0;
+  for (const app::ListColumn& column : app::list_column_table) {
+    MutableText title{std::wstring(column.title)};
+    LVCOLUMNW lv{};
+    lv.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
+    lv.fmt = LVCFMT_LEFT;
+    lv.cx = column.width;
+    lv.pszText = title.get();
+    lv.iSubItem = column_index;
+    SendMessageW(list_, LVM_INSERTCOLUMNW, static_cast<WPARAM>(column_index),
+                 reinterpret_cast<LPARAM>(&lv));
+    ++column_index;
+  }
+
+  // Created with zero size: the status bar places itself along the bottom.
+  status_bar_ = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE, 0,
+                                app::status_bar_top, 0, 0, window, controlId(IDC_STATUS_BAR),
+                                instance_, nullptr);
+  if (status_bar_ == nullptr) return false;
+  std::array<int, app::status_part_right_edges.size()> edges{};
+  std::copy(app::status_part_right_edges.begin(), app::status_part_right_edges.end(),
+            edges.begin());
+  SendMessageW(status_bar_, SB_SETPARTS, edges.size(), reinterpret_cast<LPARAM>(edges.data()));
+  return true;
+}
+
+// --- MainWindowUi: main window ---
+
+void MainWindow::enableMenuItem(int command_id, bool enabled) {
+  HWND window = hwnd();
+  HMENU menu = window != nullptr ? GetMenu(window) : nullptr;
+  if (menu == nullptr) return;
+  const UINT state = enabled ? UINT{MF_ENABLED} : UINT{MF_GRAYED};
+  EnableMenuItem(menu, static_cast<UINT>(command_id), UINT{MF_BYCOMMAND} | state);
+  // Several commands are items of the menu bar itself, which is not redrawn
+  // by EnableMenuItem.
+  DrawMenuBar(window);
+}
+
+void MainWindow::enableButton(int command_id, bool enabled) {
+  button_bar_.enable(command_id, enabled);
+}
+
+app::MessageAnswer MainWindow::messageBox(const std::wstring& text, const std::wstring& caption,
+                                          app::MessageIcon icon, app::MessageButtons buttons) {
+  const int result =
+      MessageBoxW(hwnd(), text.c_str(), caption.c_str(), iconFlag(icon) | buttonFlag(buttons));
+  return answerOf(result, buttons);
+}
+
+std::optional<std::wstring> MainWindow::openFileDialog(const app::OpenFileRequest& request) {
+  const std::wstring filter = filterText(request.filters);
+  FileNameBuffer file_name{};
+  OPENFILENAMEW dialog{};
+  dialog.lStructSize = sizeof dialog;
+  dialog.hwndOwner = hwnd();
+  dialog.lpstrFilter = filter.c_str();
+  dialog.nFilterIndex = 1;
+  dialog.lpstrFile = file_name.data();
+  dialog.nMaxFile = static_cast<DWORD>(file_name.size());
+  dialog.Flags = request.must_exist ? OFN_FILEMUSTEXIST : 0;
+  if (!GetOpenFileNameW(&dialog)) return std::nullopt;
+  return std::wstring(file_name.data());
+}
+
+std::optional<std::wstring> MainWindow::saveFileDialog(const app::SaveFileRequest& request) {
+  const std::wstring filter = filterText(request.filters);
+  FileNameBuffer file_name{};
+  const std::size_t initial_length =
+      std::min(request.initial_name.size(), file_name.size() - 1);
+  std::copy_n(request.initial_name.begin(), initial_length, file_name.begin());
+  OPENFILENAMEW dialog{};
+  dialog.lStructSize = sizeof dialog;
+  dialog.hwndOwner = hwnd();
+  dialog.lpstrFilter = filter.c_str();
+  dialog.nFilterIndex = 1;
+  dialog.lpstrFile = file_name.data();
+  dialog.nMaxFile = static_cast<DWORD>(file_name.size());
+  dialog.lpstrDefExt = request.default_extension.empty() ? nullptr
+                                                         : request.default_extension.c_str();
+  dialog.Flags = request.overwrite_prompt ? OFN_OVERWRITEPROMPT : 0;
+  if (!GetSaveFileNameW(&dialog)) return std::nullopt;
+  return std::wstring(file_name.data());
+}
+
+void MainWindow::destroyWindow() {
+  if (HWND window = hwnd()) DestroyWindow(window);
+}
+
+void MainWindow::postCommand(int command_id, std::intptr_t param) {
+  if (HWND window = hwnd_.load()) {
+    PostMessageW(window, WM_COMMAND, MAKEWPARAM(static_cast<WORD>(command_id), 0),
+                 static_cast<LPARAM>(param));
+  }
+}
+
+// --- MainWindowUi: list view and status bar ---
+
+void MainWindow::listDeleteAllItems() {
+  if (list_ != nullptr) SendMessageW(list_, LVM_DELETEALLITEMS, 0, 0);
+}
+
+void MainWindow::listInsertRow(int index, const app::ListRow& texts) {
+  if (list_ == nullptr) return;
+  MutableText first{texts[0]};
+  LVITEMW item{};
+  item.mask = LVIF_TEXT;
+  item.iItem = index;
+  item.iSubItem = 0;
+  item.pszText = first.get();
+  const auto row = SendMessageW(list_, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+  if (row < 0) return;
+  for (std::size_t column = 1; column < texts.size(); ++column) {
+    MutableText text{texts[column]};
+    LVITEMW sub{};
+    sub.iSubItem = static_cast<int>(column);
+    sub.pszText = text.get();
+    SendMessageW(list_, LVM_SETITEMTEXTW, static_cast<WPARAM>(row),
+                 reinterpret_cast<LPARAM>(&sub));
+  }
+}
+
+void MainWindow::listClearSelection() {
+  if (list_ == nullptr) return;
+  LVITEMW item{};
+  item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+  item.state = 0;
+  // Item -1: every item.
+  SendMessageW(list_, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&item));
+}
+
+void MainWindow::setStatusText(int part, const std::wstring& text) {
+  if (status_bar_ == nullptr) return;
+  SendMessageW(status_bar_, SB_SETTEXTW, static_cast<WPARAM>(part),
+               reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+// --- MainWindowUi: record detail dialogs ---
+
+MainWindow::DetailWindow& MainWindow::detail(app::DetailKind kind) {
+  return details_[detailSlot(kind)];
+}
+
+bool MainWindow::createDetailWindow(app::DetailKind kind, int left_offset) {
+  DetailWindow& target = detail(kind);
+  target.window.reset();
+  // No owner window: the dialog stays beside the main window on its own.
+  HWND dialog = CreateDialogParamW(instance_, MAKEINTRESOURCEW(app::detailTemplateId(kind)),
+                                   nullptr, detailDialogProc, reinterpret_cast<LPARAM>(&target));
+  if (dialog == nullptr) return false;
+  target.window.reset(dialog);
+
+  RECT main_rect{};
+  if (HWND window = hwnd(); window != nullptr && GetWindowRect(window, &main_rect)) {
+    SetWindowPos(dialog, nullptr, main_rect.left + left_offset, main_rect.top, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  HWND index_field = GetDlgItem(dialog, IDC_DETAIL_INDEX);
+  SendMessageW(index_field, EM_SETLIMITTEXT, 255, 0);
+  SendDlgItemMessageW(dialog, IDC_DETAIL_INDEX_SPIN, UDM_SETBUDDY,
+                      reinterpret_cast<WPARAM>(index_field), 0);
+  ShowWindow(dialog, SW_SHOW);
+  return true;
+}
+
+void MainWindow::destroyDetailWindow(app::DetailKind kind) { detail(kind).window.reset(); }
+
+void MainWindow::setDetailTitle(app::DetailKind kind, const std::wstring& title) {
+  if (HWND dialog = detail(kind).window.get()) SetWindowTextW(dialog, title.c_str());
+}
+
+void MainWindow::setDetailText(app::DetailKind kind, int control_id, const std::wstring& text) {
+  if (HWND dialog = detail(kind).window.get()) SetDlgItemTextW(dialog, control_id, text.c_str());
+}
+
+void MainWindow::setDetailIndexRange(app::DetailKind kind, int lowest, int highest) {
+  HWND dialog = detail(kind).window.get();
+  if (dialog == nullptr) return;
+  SendDlgItemMessageW(dialog, IDC_DETAIL_INDEX_SPIN, UDM_SETRANGE32,
+                      static_cast<WPARAM>(lowest), static_cast<LPARAM>(highest));
+  SendDlgItemMessageW(dialog, IDC_DETAIL_INDEX_SPIN, UDM_SETPOS32, 0,
+                      static_cast<LPARAM>(lowest));
+}
+
+INT_PTR CALLBACK MainWindow::detailDialogProc(HWND dialog, UINT message, WPARAM wparam,
+                                              LPARAM lparam) {
+  DetailWindow* detail = nullptr;
+  if (message == WM_INITDIALOG) {
+    detail = reinterpret_cast<DetailWindow*>(lparam);
+    SetWindowLongPtrW(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(detail));
+    // Focus goes to the first field, the index field.
+    return TRUE;
+  }
+  detail = reinterpret_cast<DetailWindow*>(GetWindowLongPtrW(dialog, DWLP_USER));
+  if (detail == nullptr) return FALSE;
+
+  if (message == WM_NCDESTROY) {
+    SetWindowLongPtrW(dialog, DWLP_USER, 0);
+    // Destroyed by someone else than its holder (the system at the end):
+    // the holder must not destroy it again.
+    if (detail->window.get() == dialog) detail->window.release();
+    return FALSE;
+  }
+
+  try {
+    return detail->owner->handleDetailMessage(*detail, dialog, message, wparam, lparam) ? TRUE
+                                                                                        : FALSE;
+  } catch (...) {
+    // Nothing may unwind through the dialog manager.
+    return FALSE;
+  }
+}
+
+bool MainWindow::handleDetailMessage(DetailWindow& detail, HWND dialog, UINT message,
+                                     WPARAM wparam, LPARAM lparam) {
+  if (!acceptsEvents()) return false;
+  switch (message) {
+    case WM_COMMAND: {
+      const int id = LOWORD(wparam);
+      const int code = HIWORD(wparam);
+      if (id == CMD_SHOW_RECORD) {
+        logic_->onDetailShowRecord(detail.kind, static_cast<std::intptr_t>(lparam));
+        return true;
+      }
+      if (id == IDC_DETAIL_INDEX) {
+        switch (code) {
+          case EN_SETFOCUS: logic_->onDetailIndexFocus(detail.kind, true); return true;
+          case EN_KILLFOCUS: logic_->onDetailIndexFocus(detail.kind, false); return true;
+          case EN_CHANGE: {
+            std::array<wchar_t, index_text_buffer_length> text{};
+            GetWindowTextW(reinterpret_cast<HWND>(lparam), text.data(),
+                           static_cast<int>(text.size()));
+            logic_->onDetailIndexEdited(detail.kind, std::wstring(text.data()));
+            return true;
+          }
+          default: return false;
+        }
+      }
+      // Escape arrives as IDCANCEL (2), which is also the id of the ambient
+      // temperature field: neither closes the dialog, only its close box does.
+      return id == IDCANCEL;
+    }
+
+    case WM_NOTIFY: {
+      const auto* header = reinterpret_cast<const NMHDR*>(lparam);
+      if (header != nullptr && header->idFrom == IDC_DETAIL_INDEX_SPIN &&
+          header->code == UDN_DELTAPOS) {
+        const auto* change = reinterpret_cast<const NMUPDOWN*>(lparam);
+        logic_->onDetailIndexStep(detail.kind, change->iDelta);
+        // Allow the change; the control's own position is not used.
+        SetWindowLongPtrW(dialog, DWLP_MSGRESULT, 0);
+        return true;
+      }
+      return false;
+    }
+
+    case WM_CLOSE:
+      // The logic destroys the dialog (destroyDetailWindow).
+      logic_->onDetailClose(detail.kind);
+      return true;
+
+    default:
+      return false;
+  }
+}
+
+// --- MainWindowUi: modal dialogs ---
+
+int MainWindow::showComPortDialog(app::ComPortDialogModel& model) {
+  return runComPortDialog(instance_, hwnd(), model);
+}
+
+void MainWindow::showAboutBox() { runAboutBox(instance_, hwnd()); }
+
+}  // namespace kj::win32

@@ -1,0 +1,111 @@
+#pragma once
+// The main window of kjvt58.exe: the window class's procedure, the controls
+// (button bar, record list, status bar), the record detail dialogs and the
+// modal dialogs, all carried out for the portable window logic. The window
+// procedures turn each message into one call on app::MainWindowEvents; the
+// logic's requests (app::MainWindowUi) become Win32 calls here.
+
+#include <array>
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "app/ui.h"
+#include "app/win32/button_bar.h"
+#include "app/win32/handles.h"
+#include "app/win32/win32_include.h"
+
+namespace kj::win32 {
+
+class MainWindow final : public app::MainWindowUi {
+ public:
+  // Makes the window logic for the window's UI operations. The logic must
+  // only keep the reference; the window calls it from WM_CREATE on.
+  using LogicFactory = std::function<std::unique_ptr<app::MainWindowEvents>(app::MainWindowUi&)>;
+
+  // `command_line` is what the logic receives at creation (after the quote
+  // rule); `title` the window title.
+  MainWindow(HINSTANCE instance, std::wstring title, std::wstring command_line,
+             const LogicFactory& make_logic);
+  ~MainWindow() override;
+
+  // Creates the window of the registered class `class_name` (whose procedure
+  // must be windowProc) and shows it with `show_command`. False when it
+  // cannot be created.
+  bool create(const std::wstring& class_name, int show_command);
+
+  // The window; null before create and after the window is destroyed.
+  HWND hwnd() const { return hwnd_.load(); }
+
+  // For the message loop: true when `message` belonged to one of the open
+  // modeless dialogs and has been handled as dialog keyboard input.
+  bool isDialogMessage(MSG& message);
+
+  // The procedure of the window class.
+  static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+
+  // app::MainWindowUi.
+  void enableMenuItem(int command_id, bool enabled) override;
+  void enableButton(int command_id, bool enabled) override;
+  app::MessageAnswer messageBox(const std::wstring& text, const std::wstring& caption,
+                                app::MessageIcon icon, app::MessageButtons buttons) override;
+  std::optional<std::wstring> openFileDialog(const app::OpenFileRequest& request) override;
+  std::optional<std::wstring> saveFileDialog(const app::SaveFileRequest& request) override;
+  void destroyWindow() override;
+  void postCommand(int command_id, std::intptr_t param) override;
+  void listDeleteAllItems() override;
+  void listInsertRow(int index, const app::ListRow& texts) override;
+  void listClearSelection() override;
+  void setStatusText(int part, const std::wstring& text) override;
+  bool createDetailWindow(app::DetailKind kind, int left_offset) override;
+  void destroyDetailWindow(app::DetailKind kind) override;
+  void setDetailTitle(app::DetailKind kind, const std::wstring& title) override;
+  void setDetailText(app::DetailKind kind, int control_id, const std::wstring& text) override;
+  void setDetailIndexRange(app::DetailKind kind, int lowest, int highest) override;
+  int showComPortDialog(app::ComPortDialogModel& model) override;
+  void showAboutBox() override;
+
+ private:
+  // One record detail dialog (template 162 or 167); the dialog procedure
+  // finds it through DWLP_USER.
+  struct DetailWindow {
+    MainWindow* owner = nullptr;
+    app::DetailKind kind = app::DetailKind::plain;
+    UniqueWindow window;
+  };
+
+  static INT_PTR CALLBACK detailDialogProc(HWND dialog, UINT message, WPARAM wparam,
+                                           LPARAM lparam);
+
+  LRESULT handleMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+  // Messages arrive before CreateDialogParamW returns, while `detail` does
+  // not hold the dialog yet; hence the dialog's handle beside it.
+  bool handleDetailMessage(DetailWindow& detail, HWND dialog, UINT message, WPARAM wparam,
+                           LPARAM lparam);
+  bool createControls(HWND window);
+  DetailWindow& detail(app::DetailKind kind);
+  // False once the window goes away: events are no longer passed to the logic.
+  bool acceptsEvents() const { return logic_ != nullptr && accepting_events_; }
+
+  const HINSTANCE instance_;
+  const std::wstring title_;
+  const std::wstring command_line_;
+  // Written on the window thread at WM_NCCREATE and WM_NCDESTROY; read by
+  // postCommand on any thread.
+  std::atomic<HWND> hwnd_{nullptr};
+  bool accepting_events_ = true;
+
+  // Declared before the windows and resources, so it goes after them: the
+  // dialogs' destruction must not reach a logic that is gone.
+  std::unique_ptr<app::MainWindowEvents> logic_;
+
+  ButtonBar button_bar_;
+  HWND list_ = nullptr;        // child, destroyed with the window
+  HWND status_bar_ = nullptr;  // child, destroyed with the window
+  // Plain and battery detail dialogs; they have no owner window, so they are
+  // destroyed here rather than with the main window.
+  std::array<DetailWindow, 2> details_;
+};
+
+}  // namespace kj::win32

@@ -1,0 +1,210 @@
+#pragma once
+// A scripted MainWindowUi: records what the logic asks of the window and
+// answers its dialogs from queues. Like the real window, it reports some
+// consequences of the logic's calls back through MainWindowEvents at once:
+// the index field's change notification while that field has the focus, and
+// the list's item-changed notifications when the selection is cleared.
+
+#include <array>
+#include <deque>
+#include <functional>
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "app/com_port_dialog.h"
+#include "app/ui.h"
+
+namespace kj::app::test {
+
+struct ShownMessage {
+  std::wstring text;
+  std::wstring caption;
+  MessageIcon icon;
+  MessageButtons buttons;
+  bool operator==(const ShownMessage&) const = default;
+};
+
+struct FakeDetailWindow {
+  bool exists = false;
+  int created = 0;
+  int destroyed = 0;
+  int left_offset = 0;
+  std::wstring title;
+  std::map<int, std::wstring> texts;
+  int range_low = -1;
+  int range_high = -1;
+  // The index field has the keyboard focus (the fake's own notion; tests set
+  // it together with onDetailIndexFocus).
+  bool index_focused = false;
+  // Index field texts the logic wrote, in order.
+  std::vector<std::wstring> index_writes;
+};
+
+class FakeUi final : public MainWindowUi {
+ public:
+  // Where the fake reports back; set once the logic exists.
+  MainWindowEvents* events = nullptr;
+
+  // --- what was done ---
+  std::map<int, bool> menu_enabled;
+  std::map<int, bool> button_enabled;
+  std::vector<ShownMessage> messages;
+  std::vector<OpenFileRequest> open_requests;
+  std::vector<SaveFileRequest> save_requests;
+  std::vector<ListRow> rows;
+  int list_deleted = 0;
+  int selection_cleared = 0;
+  std::array<std::wstring, 4> status{};
+  std::array<FakeDetailWindow, 2> detail{};
+  int window_destroyed = 0;
+  std::vector<std::pair<int, std::intptr_t>> posted;
+  int about_shown = 0;
+  struct ComPortShown {
+    std::vector<std::wstring> entries;
+    int initial_selection;
+  };
+  std::vector<ComPortShown> com_port_shown;
+
+  // --- how the user answers ---
+  // Answers of message boxes in order; when empty, ok boxes answer ok and
+  // yes/no boxes `default_yes_no`.
+  std::deque<MessageAnswer> message_answers;
+  MessageAnswer default_yes_no = MessageAnswer::no;
+  // Paths chosen in the open-file dialog; when empty the user cancels.
+  std::deque<std::optional<std::wstring>> open_answers;
+  // COM port dialog: the entry selected when "OK" is pressed (-1 none), or
+  // nothing to close the dialog with the close box.
+  std::optional<int> com_port_choice;
+  // Fails the creation of detail windows.
+  bool fail_detail_create = false;
+  // Runs inside the next modal operation (message box, open dialog), as a
+  // message arriving in its nested loop would.
+  std::function<void()> during_modal;
+  // Runs inside createDetailWindow, as messages of the dialog's creation.
+  std::function<void(DetailKind)> during_detail_create;
+  // Item indices the list reports as changed when its selection is cleared.
+  std::vector<int> items_changed_on_clear;
+
+  static std::size_t slot(DetailKind kind) { return kind == DetailKind::plain ? 0 : 1; }
+  FakeDetailWindow& window(DetailKind kind) { return detail[slot(kind)]; }
+  bool menuEnabled(int id) const { return menu_enabled.at(id); }
+  bool buttonEnabled(int id) const { return button_enabled.at(id); }
+
+  // --- MainWindowUi ---
+  void enableMenuItem(int command_id, bool enabled) override { menu_enabled[command_id] = enabled; }
+  void enableButton(int command_id, bool enabled) override { button_enabled[command_id] = enabled; }
+
+  MessageAnswer messageBox(const std::wstring& text, const std::wstring& caption, MessageIcon icon,
+                           MessageButtons buttons) override {
+    messages.push_back({text, caption, icon, buttons});
+    runModal();
+    if (!message_answers.empty()) {
+      const MessageAnswer answer = message_answers.front();
+      message_answers.pop_front();
+      return answer;
+    }
+    if (buttons == MessageButtons::yes_no) return default_yes_no;
+    if (buttons == MessageButtons::ok_cancel) return MessageAnswer::cancel;
+    return MessageAnswer::ok;
+  }
+
+  std::optional<std::wstring> openFileDialog(const OpenFileRequest& request) override {
+    open_requests.push_back(request);
+    runModal();
+    if (open_answers.empty()) return std::nullopt;
+    auto answer = open_answers.front();
+    open_answers.pop_front();
+    return answer;
+  }
+
+  std::optional<std::wstring> saveFileDialog(const SaveFileRequest& request) override {
+    save_requests.push_back(request);
+    return std::nullopt;
+  }
+
+  void destroyWindow() override { ++window_destroyed; }
+  void postCommand(int command_id, std::intptr_t param) override { posted.emplace_back(command_id, param); }
+
+  void listDeleteAllItems() override {
+    ++list_deleted;
+    rows.clear();
+  }
+  void listInsertRow(int index, const ListRow& texts) override {
+    rows.insert(rows.begin() + index, texts);
+  }
+  void listClearSelection() override {
+    ++selection_cleared;
+    for (const int index : items_changed_on_clear) {
+      if (events != nullptr) events->onListItemChanged(index);
+    }
+  }
+  void setStatusText(int part, const std::wstring& text) override { status.at(static_cast<std::size_t>(part)) = text; }
+
+  bool createDetailWindow(DetailKind kind, int left_offset) override {
+    if (fail_detail_create) return false;
+    const std::size_t k = slot(kind);
+    detail[k] = FakeDetailWindow{};
+    detail[k].exists = true;
+    detail[k].left_offset = left_offset;
+    detail[k].created = ++created_count[k];
+    detail[k].destroyed = destroyed_count[k];
+    if (during_detail_create) during_detail_create(kind);
+    return true;
+  }
+  void destroyDetailWindow(DetailKind kind) override {
+    FakeDetailWindow& w = window(kind);
+    w.exists = false;
+    w.index_focused = false;
+    w.destroyed = ++destroyed_count[slot(kind)];
+  }
+  void setDetailTitle(DetailKind kind, const std::wstring& title) override { window(kind).title = title; }
+  void setDetailText(DetailKind kind, int control_id, const std::wstring& text) override {
+    FakeDetailWindow& w = window(kind);
+    w.texts[control_id] = text;
+    if (control_id == IDC_DETAIL_INDEX) {
+      w.index_writes.push_back(text);
+      // An edit control reports every change of its text, also one made by
+      // the program.
+      if (events != nullptr) events->onDetailIndexEdited(kind, text);
+    }
+  }
+  void setDetailIndexRange(DetailKind kind, int lowest, int highest) override {
+    window(kind).range_low = lowest;
+    window(kind).range_high = highest;
+  }
+
+  int showComPortDialog(ComPortDialogModel& model) override {
+    com_port_shown.push_back({model.entries(), model.initialSelection()});
+    if (!com_port_choice) return ComPortDialogModel::closed_result;
+    return model.accept(*com_port_choice);
+  }
+  void showAboutBox() override { ++about_shown; }
+
+  // --- what the user does in a detail dialog ---
+  void focusIndex(DetailKind kind, bool focused) {
+    window(kind).index_focused = focused;
+    events->onDetailIndexFocus(kind, focused);
+  }
+  // Types `text` into the index field (replacing it), as the user would.
+  void typeIndex(DetailKind kind, const std::wstring& text) {
+    FakeDetailWindow& w = window(kind);
+    w.texts[IDC_DETAIL_INDEX] = text;
+    events->onDetailIndexEdited(kind, text);
+  }
+
+ private:
+  void runModal() {
+    if (!during_modal) return;
+    auto task = std::move(during_modal);
+    during_modal = nullptr;
+    task();
+  }
+
+  std::array<int, 2> created_count{};
+  std::array<int, 2> destroyed_count{};
+};
+
+}  // namespace kj::app::test
