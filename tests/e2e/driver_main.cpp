@@ -1,0 +1,150 @@
+// kj_e2e_driver: drives the real kjvt58.exe through its windows and checks
+// what they show. Runs inside Wine (or on Windows) with a display.
+//
+//   kj_e2e_driver --app PATH --cli PATH --samples DIR --work DIR
+//                 [--shots DIR] [--com-port COMn] (all | SCENARIO...)
+//   kj_e2e_driver --list
+//
+// Exit code 0 when every scenario passed, 1 when one failed, 2 on a usage
+// error. scripts/e2e runs it through the Wine launcher, which turns a crash of
+// the driver into a failure too.
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+#include "tests/e2e/driver_scenarios.h"
+#include "tests/e2e/driver_ui.h"
+
+namespace {
+
+using e2e::print;
+using e2e::printError;
+
+int usage(const std::wstring& problem) {
+  std::wstring names;
+  for (const e2e::Scenario& s : e2e::scenarios()) names += L"  " + std::wstring(s.name) + L"\n";
+  printError(L"kj_e2e_driver: " + problem +
+             L"\n"
+             L"usage: kj_e2e_driver --app PATH --cli PATH --samples DIR --work DIR [--shots DIR]"
+             L" [--com-port COMn] (all | SCENARIO...)\n"
+             L"       kj_e2e_driver --list\n"
+             L"scenarios:\n" +
+             names);
+  return 2;
+}
+
+std::wstring seconds(std::chrono::steady_clock::duration d) {
+  const auto tenths = std::chrono::duration_cast<std::chrono::milliseconds>(d).count() / 100;
+  return std::to_wstring(tenths / 10) + L"." + std::to_wstring(tenths % 10) + L" s";
+}
+
+// Runs one scenario; true when it passed.
+bool runScenario(const e2e::Scenario& scenario, const e2e::Environment& env) {
+  print(L"== " + std::wstring(scenario.name) + L": " + scenario.summary + L"\n");
+  e2e::Run run;
+  const auto start = std::chrono::steady_clock::now();
+  std::wstring problem;
+  // The screen at the moment of a failure, for the report.
+  e2e::setFailureHook([&env, name = std::wstring(scenario.name)] {
+    const RECT screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    e2e::saveBmp(env.work + L"\\failure-" + name + L".bmp", e2e::captureScreen(screen));
+  });
+  try {
+    // Every scenario starts from no settings at all.
+    e2e::deleteRegistryKey(e2e::kSettingsKey);
+    scenario.body(run, env);
+  } catch (const e2e::Failure& f) {
+    problem = f.message();
+  } catch (const std::exception& e) {
+    problem = L"unexpected exception: " + e2e::fromUtf8(e.what());
+  }
+  e2e::setFailureHook(nullptr);
+  // The scenario's App objects are gone by now: whatever they started has
+  // ended or been ended. Leave no settings for the next one.
+  try {
+    e2e::deleteRegistryKey(e2e::kSettingsKey);
+  } catch (const e2e::Failure& f) {
+    if (problem.empty()) problem = f.message();
+  }
+  const std::wstring took = seconds(std::chrono::steady_clock::now() - start);
+  if (problem.empty()) {
+    print(L"PASS " + std::wstring(scenario.name) + L" (" + std::to_wstring(run.checks()) + L" checks, " + took +
+          L")\n");
+    return true;
+  }
+  print(L"FAIL " + std::wstring(scenario.name) + L" after " + std::to_wstring(run.checks()) + L" passed checks, " +
+        took + L"\n     step: " + run.currentStep() + L"\n     " + problem + L"\n");
+  return false;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  // A crash of ours must end the process, not wait for a dialog.
+  SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
+
+  e2e::Environment env;
+  std::vector<std::wstring> names;
+  for (int i = 1; i < argc; ++i) {
+    const std::wstring a = argv[i];
+    const auto value = [&](std::wstring& into) {
+      if (i + 1 >= argc) return false;
+      into = argv[++i];
+      return true;
+    };
+    bool ok = true;
+    if (a == L"--list") {
+      for (const e2e::Scenario& s : e2e::scenarios()) print(std::wstring(s.name) + L"\t" + s.summary + L"\n");
+      return 0;
+    } else if (a == L"--app") {
+      ok = value(env.app);
+    } else if (a == L"--cli") {
+      ok = value(env.cli);
+    } else if (a == L"--samples") {
+      ok = value(env.samples);
+    } else if (a == L"--work") {
+      ok = value(env.work);
+    } else if (a == L"--shots") {
+      ok = value(env.shots);
+    } else if (a == L"--com-port") {
+      ok = value(env.com_port);
+    } else if (!a.empty() && a[0] == L'-') {
+      return usage(L"unknown option " + a);
+    } else {
+      names.push_back(a);
+    }
+    if (!ok) return usage(L"option " + a + L" needs a value");
+  }
+  if (env.app.empty() || env.cli.empty() || env.samples.empty() || env.work.empty()) {
+    return usage(L"--app, --cli, --samples and --work are required");
+  }
+  if (names.empty()) return usage(L"no scenario named (use all, or see --list)");
+
+  std::vector<const e2e::Scenario*> chosen;
+  for (const std::wstring& name : names) {
+    bool found = false;
+    for (const e2e::Scenario& s : e2e::scenarios()) {
+      if (name == L"all" || name == s.name) {
+        chosen.push_back(&s);
+        found = true;
+      }
+    }
+    if (!found) return usage(L"unknown scenario " + name);
+  }
+
+  const auto start = std::chrono::steady_clock::now();
+  std::vector<std::wstring> failed;
+  for (const e2e::Scenario* s : chosen) {
+    if (!runScenario(*s, env)) failed.push_back(s->name);
+  }
+  const std::wstring took = seconds(std::chrono::steady_clock::now() - start);
+  const auto passed = chosen.size() - failed.size();
+  if (failed.empty()) {
+    print(L"e2e: all " + std::to_wstring(passed) + L" scenarios passed in " + took + L"\n");
+    return 0;
+  }
+  print(L"e2e: " + std::to_wstring(passed) + L" passed, " + std::to_wstring(failed.size()) + L" FAILED in " + took +
+        L": " + e2e::joined(failed) + L"\n");
+  return 1;
+}

@@ -1,0 +1,1092 @@
+#include "tests/e2e/driver_scenarios.h"
+
+#include <algorithm>
+#include <cwctype>
+#include <map>
+
+#include "tests/e2e/driver_expected.h"
+#include "tests/e2e/driver_json.h"
+
+namespace e2e {
+namespace {
+
+constexpr Millis kIconTimeout{3000};
+constexpr Millis kCliTimeout{60000};
+
+// Waits until probe holds or the time is up, without failing: the checks that
+// follow report what was found.
+template <class Probe>
+bool settle(Millis timeout, Probe probe) {
+  const auto deadline = Clock::now() + timeout;
+  for (;;) {
+    if (probe()) return true;
+    if (Clock::now() >= deadline) return false;
+    Sleep(40);
+  }
+}
+
+std::wstring num(long long n) { return std::to_wstring(n); }
+
+std::wstring handleText(HWND w) {
+  return w ? L"window of class " + quoted(className(w)) + L" titled " + quoted(windowText(w)) : L"no window";
+}
+
+void sameWindow(Run& run, std::wstring_view what, HWND expected, HWND actual) {
+  if (expected != actual)
+    fail(std::wstring(what) + L": expected the " + handleText(expected) + L", actual " + handleText(actual));
+  run.isTrue(what, true);
+}
+
+// --- The list, the status bar and the detail dialog ---
+
+void expectRows(Run& run, App& app, const expected::Sample& s) {
+  const auto want = static_cast<int>(s.rows.size());
+  settle(kWindowTimeout, [&] { return app.list().count() == want; });
+  const auto rows = app.rows();
+  run.equal(L"number of list rows for " + s.file, want, static_cast<long long>(rows.size()));
+  for (std::size_t r = 0; r < rows.size(); ++r) {
+    for (std::size_t c = 0; c < 5; ++c) {
+      run.equal(L"list row " + num(static_cast<long long>(r)) + L", column " + quoted(expected::kColumnTitles[c]) +
+                    L" (" + s.file + L")",
+                s.rows[r][c], rows[r][c]);
+    }
+  }
+}
+
+void expectStatus(Run& run, App& app, const expected::StatusTexts& want) {
+  settle(kWindowTimeout, [&] { return app.status().text(1) == want[1]; });
+  const auto texts = app.status().texts();
+  run.equal(L"number of status bar parts", 4, static_cast<long long>(texts.size()));
+  for (std::size_t i = 0; i < 4; ++i)
+    run.equal(L"status bar part " + num(static_cast<long long>(i)), want[i], texts[i]);
+}
+
+void expectEmptyDisplay(Run& run, App& app) {
+  run.equal(L"number of list rows", 0, app.list().count());
+  const auto texts = app.status().texts();
+  run.equal(L"number of status bar parts", 4, static_cast<long long>(texts.size()));
+  for (std::size_t i = 0; i < texts.size(); ++i)
+    run.equal(L"status bar part " + num(static_cast<long long>(i)), L"", texts[i]);
+}
+
+const std::map<int, std::wstring>& fieldLabels() {
+  static const std::map<int, std::wstring> labels = {
+      {1033, L"通し番号"},
+      {1035, L"機体番号(Lot No.)"},
+      {1036, L"No."},
+      {1037, L"日付/時刻"},
+      {1042, L"品種"},
+      {1044, L"サイズ"},
+      {1046, L"製造者"},
+      {1048, L"管理番号"},
+      {1043, L"標準抵抗"},
+      {1045, L"標準出力電圧"},
+      {1047, L"標準通電秒"},
+      {1049, L"バーコードデータ"},
+      {1051, L"トレサビリティーバーコードデータ"},
+      {1052, L"終了状態(終了コード)"},
+      {2, L"環境温度"},
+      {1060, L"実抵抗"},
+      {1053, L"出力電圧最低"},
+      {1057, L"出力電圧最高"},
+      {1061, L"出力電流最低"},
+      {1062, L"出力電流最高"},
+      {1054, L"入力電圧最低"},
+      {1058, L"入力電圧最高"},
+      {1064, L"目標通電秒"},
+      {1065, L"残通電秒"},
+      {1056, L"融着エネルギー"},
+      {1059, L"緯度"},
+      {1063, L"経度"},
+      {1066, L"オーダー"},
+      {1071, L"施工者"},
+      {1072, L"バージョン番号"},
+      {1073, L"点検日"},
+      {1075, L"L_CNT"},
+      {1077, L"備考"},
+      {1074, L"電池タイプ"},
+      {1076, L"電池識別情報"},
+      {1078, L"電池サイクル数"},
+      {1079, L"電池フル容量"},
+      {1080, L"通電前電池残量"},
+      {1081, L"通電後電池残量"},
+      {1082, L"通電前電池温度"},
+      {1083, L"通電後電池温度"},
+  };
+  return labels;
+}
+
+bool isBatteryField(int id) { return id >= 1074 && id != 1075 && id != 1077; }
+
+// The controls of the detail dialog: labelled read-only fields in their
+// groups, and the index field with its up-down control over 0 .. count.
+void expectDetailLayout(Run& run, HWND dialog, bool battery, int count) {
+  for (const auto& [id, label] : fieldLabels()) {
+    if (isBatteryField(id) && !battery) continue;
+    HWND field = requireChild(dialog, id, L"record detail dialog");
+    const std::wstring name = L"detail field " + std::to_wstring(id) + L" " + quoted(label);
+    const auto style = static_cast<DWORD>(GetWindowLongW(field, GWL_STYLE));
+    run.equal(name + L" class", L"edit", [&] {
+      std::wstring c = className(field);
+      for (auto& ch : c) ch = static_cast<wchar_t>(towlower(ch));
+      return c;
+    }());
+    run.flag(name + L" read-only", id != ids::kDetailIndex, (style & ES_READONLY) != 0);
+    if (id != ids::kDetailIndex) run.flag(name + L" scrolls horizontally", true, (style & ES_AUTOHSCROLL) != 0);
+    run.flag(L"label " + quoted(label) + L" in the dialog", true, childByText(dialog, L"Static", label) != nullptr);
+  }
+  run.flag(L"index field takes digits only", true,
+           (GetWindowLongW(requireChild(dialog, ids::kDetailIndex, L"detail dialog"), GWL_STYLE) & ES_NUMBER) != 0);
+  std::vector<std::wstring> groups = {L"継手情報", L"融着情報", L"管理情報"};
+  if (battery) groups.push_back(L"電池情報");
+  for (const std::wstring& g : groups)
+    run.flag(L"group " + quoted(g), true, childByText(dialog, L"Button", g) != nullptr);
+  run.flag(L"the battery group only in the battery dialog", battery,
+           childByText(dialog, L"Button", L"電池情報") != nullptr);
+
+  HWND updown = requireChild(dialog, ids::kDetailUpDown, L"record detail dialog");
+  run.equal(L"class of control 1034", L"msctls_updown32", className(updown));
+  sameWindow(run, L"buddy of the up-down control", requireChild(dialog, ids::kDetailIndex, L"detail dialog"),
+             reinterpret_cast<HWND>(sendPlain(updown, UDM_GETBUDDY, 0, 0)));
+  const auto range = static_cast<DWORD>(sendPlain(updown, UDM_GETRANGE, 0, 0));
+  run.equal(L"up-down range low end", 0, HIWORD(range));
+  run.equal(L"up-down range high end (the record count)", count, LOWORD(range));
+}
+
+std::wstring fieldName(int id) {
+  const auto it = fieldLabels().find(id);
+  return L"detail field " + num(id) + (it == fieldLabels().end() ? L"" : L" " + quoted(it->second));
+}
+
+std::wstring fieldText(HWND dialog, int id) { return windowText(requireChild(dialog, id, L"record detail dialog")); }
+
+// Waits until the dialog shows the record with the index of the list's first
+// entry (control 1033), then checks every field.
+void expectFields(Run& run, HWND dialog, const expected::Fields& fields) {
+  settle(kWindowTimeout, [&] { return fieldText(dialog, ids::kDetailIndex) == fields.front().second; });
+  for (const auto& [id, text] : fields) run.equal(fieldName(id), text, fieldText(dialog, id));
+}
+
+void showRecord(App& app, HWND dialog, int row) {
+  app.list().select(row);
+  settle(kWindowTimeout, [&] { return fieldText(dialog, ids::kDetailIndex) == num(row); });
+}
+
+// Clicks one arrow of the dialog's up-down control with the mouse.
+void clickUpDown(HWND dialog, bool forward) {
+  HWND updown = requireChild(dialog, ids::kDetailUpDown, L"record detail dialog");
+  const RECT r = windowRect(updown);
+  const int w = r.right - r.left;
+  const int h = r.bottom - r.top;
+  const bool horizontal = (GetWindowLongW(updown, GWL_STYLE) & UDS_HORZ) != 0;
+  // Vertical: the upper arrow counts up. Horizontal: the right arrow does.
+  const int x = horizontal ? (forward ? 3 * w / 4 : w / 4) : w / 2;
+  const int y = horizontal ? h / 2 : (forward ? h / 4 : 3 * h / 4);
+  const LPARAM at = MAKELPARAM(x, y);
+  PostMessageW(updown, WM_LBUTTONDOWN, MK_LBUTTON, at);
+  PostMessageW(updown, WM_LBUTTONUP, 0, at);
+}
+
+// --- Message boxes ---
+
+struct ExpectedBox {
+  std::wstring text;
+  std::wstring caption;
+  Icon icon;
+  std::vector<int> buttons;
+};
+
+MessageBoxView expectMessageBox(Run& run, App& app, const ExpectedBox& want) {
+  const MessageBoxView box = app.waitMessageBox(L"the message box " + quoted(want.text));
+  run.equal(L"message box text", want.text, box.text);
+  run.equal(L"message box caption", want.caption, box.caption);
+  run.equal(L"message box buttons", buttonNames(want.buttons), buttonNames(box.buttons));
+  sameWindow(run, L"owner of the message box", app.main(), box.owner);
+  run.equal(L"message box icon", iconName(want.icon), iconName(messageBoxIcon(box.hwnd, want.icon, kIconTimeout)));
+  return box;
+}
+
+void answer(const MessageBoxView& box, int button) {
+  clickDialogButton(box.hwnd, button);
+  waitGone(box.hwnd, kWindowTimeout, L"the message box to close");
+}
+
+// Waits for the end of the program; fails if it asks anything on the way.
+DWORD exitWithoutQuestion(App& app, std::wstring_view what) {
+  const auto deadline = Clock::now() + kExitTimeout;
+  for (;;) {
+    if (const auto code = app.process().waitExit(Millis(40))) return *code;
+    if (HWND box = findMessageBox(app.pid())) {
+      fail(std::wstring(what) + L" showed the message box " + quoted(readMessageBox(box).text) +
+           L" instead of ending the program");
+    }
+    if (Clock::now() >= deadline) fail(L"the program did not end after " + std::wstring(what));
+  }
+}
+
+void exitApp(Run& run, App& app) {
+  run.step(L"exit command 32839");
+  postCommand(app.main(), ids::kCmdExit);
+  run.equal(L"exit code after the exit command", 0, exitWithoutQuestion(app, L"the exit command"));
+}
+
+HWND waitComDialog(App& app);
+
+// --- Buttons ---
+
+void expectButtons(Run& run, App& app, bool loaded) {
+  for (const std::wstring& name : expected::kButtonNames) {
+    HWND b = app.button(name);
+    bool want = true;
+    if (name == L"abort_ef") want = false;
+    if (name == L"export_excel" || name == L"export_printer") want = loaded;
+    run.equal(L"button " + name + L" enabled", want, windowEnabled(b));
+  }
+}
+
+// --- The open-file dialog ---
+
+HWND waitFileDialog(App& app) {
+  return waitFor(kWindowTimeout, L"the open-file dialog", [&]() -> HWND {
+    for (HWND w : topWindows(app.pid(), L"#32770")) {
+      if (windowVisible(w) && childById(w, ids::kFileNameBox)) return w;
+    }
+    return nullptr;
+  });
+}
+
+HWND fileNameEdit(HWND dialog) {
+  HWND box = requireChild(dialog, ids::kFileNameBox, L"open-file dialog");
+  if (_wcsicmp(className(box).c_str(), L"Edit") == 0) return box;
+  auto edit = reinterpret_cast<HWND>(sendPlain(box, CBEM_GETEDITCONTROL, 0, 0));
+  if (!edit) edit = FindWindowExW(box, nullptr, L"Edit", nullptr);
+  if (!edit) fail(L"the file name box of the open-file dialog has no edit field");
+  return edit;
+}
+
+void chooseFile(HWND dialog, const std::wstring& path) {
+  setText(fileNameEdit(dialog), path);
+  clickDialogButton(dialog, IDOK);
+  waitGone(dialog, kWindowTimeout, L"the open-file dialog to close after choosing " + path);
+}
+
+void openThroughDialog(Run& run, App& app, const std::wstring& path) {
+  postCommand(app.main(), ids::kCmdOpen);
+  HWND dialog = waitFileDialog(app);
+  sameWindow(run, L"owner of the open-file dialog", app.main(), ownerOf(dialog));
+  chooseFile(dialog, path);
+}
+
+// --- The command-line tool, as a second opinion on every decoded text ---
+
+json::Value cliDump(Run& run, const Environment& env, const std::wstring& path) {
+  const Captured c = runAndCapture(env.cli, L"dump --json " + quotedArgument(path), kCliTimeout);
+  run.equal(L"exit code of kjvt58-cli dump --json " + path, 0, c.exit_code);
+  json::Value v = json::parse(c.output);
+  run.equal(L"kjvt58-cli status of " + path, L"ok", v["status"].text);
+  return v;
+}
+
+std::wstring barcodeText(const json::Value& record, const char* member) {
+  const json::Value& b = record["decoded_barcode"];
+  return b.isNull() ? L"***" : b[member].text;
+}
+
+long long count(const json::Value& v, const char* member) { return static_cast<long long>(v[member].number); }
+
+void expectAgreesWithCli(Run& run, const Environment& env, App& app, const std::wstring& path) {
+  const json::Value dump = cliDump(run, env, path);
+  const json::Value& records = dump["records"];
+  const auto rows = app.rows();
+  run.equal(L"list rows against the records of kjvt58-cli", static_cast<long long>(records.items.size()),
+            static_cast<long long>(rows.size()));
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    const json::Value& r = records.at(i);
+    const std::wstring where = L"list row " + num(static_cast<long long>(i)) + L" against kjvt58-cli: ";
+    run.equal(where + L"通し番号", num(static_cast<long long>(i)), rows[i][0]);
+    run.equal(where + L"datetime", r["datetime"].text, rows[i][1]);
+    run.equal(where + L"joint_kind", barcodeText(r, "joint_kind"), rows[i][2]);
+    run.equal(where + L"joint_size", barcodeText(r, "joint_size"), rows[i][3]);
+    run.equal(where + L"exit_code", r["exit_code"].text, rows[i][4]);
+  }
+  const auto texts = app.status().texts();
+  run.equal(L"number of status bar parts", 4, static_cast<long long>(texts.size()));
+  run.equal(L"status bar part 1 against kjvt58-cli",
+            L"総記録数: " + num(static_cast<long long>(records.items.size())) + L" 件", texts[1]);
+  run.equal(L"status bar part 2 against kjvt58-cli", L"不良データ: " + num(count(dump, "bad_count")) + L" 件",
+            texts[2]);
+  run.equal(L"status bar part 3 against kjvt58-cli",
+            L"融着強制終了データ: " + num(count(dump, "abnormal_end_count")) + L" 件", texts[3]);
+}
+
+// Every field of the detail dialog against the decoded record of the tool.
+void expectDetailAgreesWithCli(Run& run, HWND dialog, const json::Value& r, bool battery) {
+  const std::vector<std::pair<int, const char*>> members = {{1035, "lot_number"},
+                                                            {1036, "number"},
+                                                            {1037, "datetime"},
+                                                            {1051, "joint_traceability_barcode"},
+                                                            {1052, "exit_code"},
+                                                            {2, "temperature"},
+                                                            {1060, "resistance"},
+                                                            {1053, "output_voltage_min"},
+                                                            {1057, "output_voltage_max"},
+                                                            {1061, "output_current_min"},
+                                                            {1062, "output_current_max"},
+                                                            {1054, "input_voltage_min"},
+                                                            {1058, "input_voltage_max"},
+                                                            {1064, "output_seconds"},
+                                                            {1065, "remain_output_seconds"},
+                                                            {1056, "energy"},
+                                                            {1059, "latitude_text"},
+                                                            {1063, "longitude_text"},
+                                                            {1066, "order"},
+                                                            {1071, "worker"},
+                                                            {1072, "version"},
+                                                            {1073, "maintenance_date"},
+                                                            {1075, "lifecycle_counts"},
+                                                            {1077, "remarks"}};
+  const std::vector<std::pair<int, const char*>> joint = {{1042, "joint_kind"},          {1044, "joint_size"},
+                                                          {1046, "joint_manufacturer"},  {1048, "joint_management_id"},
+                                                          {1043, "joint_resistance"},    {1045, "joint_output_voltage"},
+                                                          {1047, "joint_output_seconds"}};
+  const std::vector<std::pair<int, const char*>> battery_members = {{1074, "battery_type"},
+                                                                    {1076, "battery_identifier"},
+                                                                    {1078, "battery_cycle"},
+                                                                    {1079, "battery_full_capacity"},
+                                                                    {1080, "battery_capacity_before"},
+                                                                    {1081, "battery_capacity_after"},
+                                                                    {1082, "battery_temperature_before"},
+                                                                    {1083, "battery_temperature_after"}};
+  const std::wstring suffix = L" against kjvt58-cli";
+  for (const auto& [id, member] : members) run.equal(fieldName(id) + suffix, r[member].text, fieldText(dialog, id));
+  for (const auto& [id, member] : joint)
+    run.equal(fieldName(id) + suffix, barcodeText(r, member), fieldText(dialog, id));
+  const std::wstring mode = r["input_mode_text"].text;
+  run.equal(fieldName(1049) + suffix, mode.empty() ? r["joint_barcode"].text : mode, fieldText(dialog, 1049));
+  if (battery) {
+    for (const auto& [id, member] : battery_members)
+      run.equal(fieldName(id) + suffix, r[member].text, fieldText(dialog, id));
+  }
+}
+
+void expectEveryRecordInDetail(Run& run, const Environment& env, App& app, HWND dialog, const std::wstring& path,
+                               bool battery) {
+  const json::Value dump = cliDump(run, env, path);
+  const json::Value& records = dump["records"];
+  for (std::size_t i = 0; i < records.items.size(); ++i) {
+    showRecord(app, dialog, static_cast<int>(i));
+    run.equal(fieldName(ids::kDetailIndex), num(static_cast<long long>(i)), fieldText(dialog, ids::kDetailIndex));
+    expectDetailAgreesWithCli(run, dialog, records.at(i), battery);
+  }
+}
+
+// --- Files of the run ---
+
+std::wstring makeFolder(const std::wstring& path) {
+  if (!CreateDirectoryW(path.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
+    fail(L"cannot create the folder " + path);
+  }
+  return path;
+}
+
+std::wstring copySample(const Environment& env, const std::wstring& name, const std::wstring& to) {
+  if (!CopyFileW(env.sample(name).c_str(), to.c_str(), FALSE)) {
+    fail(L"cannot copy " + env.sample(name) + L" to " + to + L" (error " + num(GetLastError()) + L")");
+  }
+  return to;
+}
+
+// A folder whose name has Japanese characters and a space, so that every path
+// the program handles must go through wide-character calls.
+std::wstring japaneseFolder(const Environment& env) { return makeFolder(env.work + L"\\記録 データ"); }
+
+// ============================================================================
+// Scenarios
+// ============================================================================
+
+void listAndStatus(Run& run, const Environment& env) {
+  const std::wstring path = env.sample(L"positions.efdx");
+  run.step(L"start with positions.efdx on the command line");
+  App app = App::start(env, quotedArgument(path));
+  HWND main = app.waitIdle();
+
+  run.step(L"main window");
+  run.equal(L"window class", ids::kMainClass, className(main));
+  run.equal(L"window title", ids::kTitle, windowText(main));
+  const RECT frame = windowRect(main);
+  run.equal(L"window width", 660, frame.right - frame.left);
+  run.equal(L"window height", 580, frame.bottom - frame.top);
+
+  run.step(L"list view");
+  const RemoteListView list = app.list();
+  run.equal(L"list view class", L"SysListView32", className(list.hwnd()));
+  run.equal(L"list view text", L"融着記録", windowText(list.hwnd()));
+  const RECT at = rectIn(list.hwnd(), main);
+  run.equal(L"list view x", 60, at.left);
+  run.equal(L"list view y", 0, at.top);
+  run.equal(L"list view width", 585, at.right - at.left);
+  run.equal(L"list view height", 495, at.bottom - at.top);
+  run.equal(L"number of list columns", 5, list.columnCount());
+  for (int c = 0; c < 5; ++c) {
+    run.equal(L"title of column " + num(c), expected::kColumnTitles[static_cast<std::size_t>(c)], list.columnTitle(c));
+    run.equal(L"width of column " + num(c), expected::kColumnWidths[static_cast<std::size_t>(c)], list.columnWidth(c));
+  }
+  expectRows(run, app, expected::positions());
+
+  run.step(L"status bar");
+  HWND bar = requireChild(main, ids::kStatusBar, L"main window");
+  run.equal(L"status bar class", L"msctls_statusbar32", className(bar));
+  run.equal(L"status bar part edges", joined({L"65", L"215", L"365", L"565"}), [&] {
+    std::vector<std::wstring> edges;
+    for (int e : app.status().partEdges()) edges.push_back(num(e));
+    return joined(edges);
+  }());
+  expectStatus(run, app, expected::positions().status);
+
+  run.step(L"window styles: fixed frame, minimise box only, accepts dropped files");
+  const auto style = static_cast<DWORD>(GetWindowLongW(main, GWL_STYLE));
+  const auto ex_style = static_cast<DWORD>(GetWindowLongW(main, GWL_EXSTYLE));
+  run.flag(L"caption", true, (style & WS_CAPTION) == WS_CAPTION);
+  run.flag(L"system menu", true, (style & WS_SYSMENU) != 0);
+  run.flag(L"minimise box", true, (style & WS_MINIMIZEBOX) != 0);
+  run.flag(L"maximise box", false, (style & WS_MAXIMIZEBOX) != 0);
+  run.flag(L"sizing frame", false, (style & WS_THICKFRAME) != 0);
+  run.flag(L"accepts dropped files", true, (ex_style & WS_EX_ACCEPTFILES) != 0);
+
+  run.step(L"the column of buttons");
+  for (const expected::Place& p : expected::kButtons) {
+    HWND b = app.button(p.text);
+    const RECT r = rectIn(b, main);
+    run.equal(L"button " + p.text + L" x", 10, r.left);
+    run.equal(L"button " + p.text + L" y", p.y, r.top);
+    run.equal(L"button " + p.text + L" width", 40, r.right - r.left);
+    run.equal(L"button " + p.text + L" height", p.height, r.bottom - r.top);
+    run.flag(L"button " + p.text + L" shows a bitmap", true, (GetWindowLongW(b, GWL_STYLE) & BS_BITMAP) != 0);
+  }
+  for (const expected::Place& p : expected::kGroupBoxes) {
+    HWND g = childByText(main, L"Button", p.text);
+    if (!g) fail(L"the main window has no group box " + quoted(p.text));
+    const RECT r = rectIn(g, main);
+    const std::wstring name = L"group box " + quoted(p.text);
+    run.equal(name + L" type", BS_GROUPBOX, GetWindowLongW(g, GWL_STYLE) & BS_TYPEMASK);
+    run.equal(name + L" x", 5, r.left);
+    run.equal(name + L" width", 50, r.right - r.left);
+    run.equal(name + L" y", p.y, r.top);
+    run.equal(name + L" height", p.height, r.bottom - r.top);
+  }
+  expectButtons(run, app, true);
+
+  run.step(L"list and status against kjvt58-cli dump --json");
+  expectAgreesWithCli(run, env, app, path);
+  exitApp(run, app);
+}
+
+void detailDialog(Run& run, const Environment& env) {
+  const std::wstring path = env.sample(L"positions.efdx");
+  run.step(L"start with positions.efdx");
+  App app = App::start(env, quotedArgument(path));
+  HWND main = app.waitIdle();
+
+  run.step(L"the detail dialog shows the first record");
+  HWND dialog = app.waitDetail();
+  run.equal(L"detail dialog title (the current file)", path, windowText(dialog));
+  const RECT m = windowRect(main);
+  const RECT d = windowRect(dialog);
+  run.equal(L"detail dialog left (main window left + 660)", m.left + 660, d.left);
+  run.equal(L"detail dialog top (main window top)", m.top, d.top);
+  run.flag(L"the plain-record dialog has no battery fields", false, childById(dialog, ids::kBatteryType) != nullptr);
+  expectDetailLayout(run, dialog, false, 5);
+  expectFields(run, dialog, expected::positionsRecord0());
+
+  run.step(L"selecting row 2 in the list shows record 2");
+  app.list().select(2);
+  expectFields(run, dialog, expected::positionsRecord2());
+
+  run.step(L"selecting row 4 shows the record with the gas barcode");
+  app.list().select(4);
+  expectFields(run, dialog, expected::positionsRecord4());
+
+  run.step(L"up arrow at the last record: stays at 4 and clears the list selection");
+  run.equal(L"selected list rows before the click", 1, app.list().selectedCount());
+  clickUpDown(dialog, true);
+  settle(kWindowTimeout, [&] { return app.list().selectedCount() == 0; });
+  run.equal(L"selected list rows after stepping in the dialog", 0, app.list().selectedCount());
+  expectFields(run, dialog, expected::positionsRecord4());
+
+  run.step(L"down arrow steps back to record 3");
+  clickUpDown(dialog, false);
+  expectFields(run, dialog, expected::positionsRecord3());
+
+  run.step(L"up arrow steps forward to record 4");
+  clickUpDown(dialog, true);
+  expectFields(run, dialog, expected::positionsRecord4());
+
+  run.step(L"typing 99 into the index field shows the last record and clears the list selection");
+  app.list().select(2);
+  expectFields(run, dialog, expected::positionsRecord2());
+  HWND index = requireChild(dialog, ids::kDetailIndex, L"record detail dialog");
+  typeInto(index, L"99", app.list().hwnd());
+  settle(kWindowTimeout, [&] { return fieldText(dialog, ids::kDetailIndex) == L"4"; });
+  expectFields(run, dialog, expected::positionsRecord4());
+  settle(kWindowTimeout, [&] { return app.list().selectedCount() == 0; });
+  run.equal(L"selected list rows after typing", 0, app.list().selectedCount());
+
+  run.step(L"deleting the index text shows record 0");
+  typeInto(index, L"\b", app.list().hwnd());
+  expectFields(run, dialog, expected::positionsRecord0());
+
+  run.step(L"every record, selected in the list, against kjvt58-cli");
+  expectEveryRecordInDetail(run, env, app, dialog, path, false);
+
+  run.step(L"a closed detail dialog opens again on a list selection");
+  postClose(dialog);
+  waitGone(dialog, kWindowTimeout, L"the detail dialog to close");
+  app.list().select(1);
+  HWND again = app.waitDetail();
+  settle(kWindowTimeout, [&] { return fieldText(again, ids::kDetailIndex) == L"1"; });
+  run.equal(fieldName(ids::kDetailIndex), L"1", fieldText(again, ids::kDetailIndex));
+  run.equal(fieldName(1037), L"24/05/20 09:31", fieldText(again, 1037));
+  run.equal(L"title of the reopened detail dialog", path, windowText(again));
+  exitApp(run, app);
+}
+
+void openDialog(Run& run, const Environment& env) {
+  const std::wstring folder = japaneseFolder(env);
+  const std::wstring plain = copySample(env, L"plain.efd", folder + L"\\plain.efd");
+  const std::wstring merged = copySample(env, L"merged.mrgx", folder + L"\\merged.mrgx");
+
+  run.step(L"start without a file");
+  App app = App::start(env, L"");
+  HWND main = app.waitIdle();
+  expectEmptyDisplay(run, app);
+  run.flag(L"a detail dialog before anything is loaded", false, app.detail() != nullptr);
+  expectButtons(run, app, false);
+
+  run.step(L"the open command shows the open-file dialog with the two file types");
+  postCommand(main, ids::kCmdOpen);
+  HWND dialog = waitFileDialog(app);
+  sameWindow(run, L"owner of the open-file dialog", main, ownerOf(dialog));
+  const auto types = comboItems(requireChild(dialog, ids::kFileTypeList, L"open-file dialog"));
+  run.equal(L"file types of the open-file dialog",
+            joined({quoted(L"融着記録 (*.efd, *.efdx)"), quoted(L"マージデータ(*.mrg, *.mrgx)")}), [&] {
+              std::vector<std::wstring> q;
+              for (const auto& t : types) q.push_back(quoted(t));
+              return joined(q);
+            }());
+
+  run.step(L"choosing plain.efd in a folder with a Japanese name loads it");
+  chooseFile(dialog, plain);
+  expectRows(run, app, expected::plain());
+  expectStatus(run, app, expected::plain().status);
+  HWND detail = app.waitDetail();
+  run.equal(L"detail dialog title (the chosen file)", plain, windowText(detail));
+  expectButtons(run, app, true);
+
+  run.step(L"record 2 of plain.efd, typed in by hand, in the detail dialog");
+  app.list().select(2);
+  expectFields(run, detail, expected::plainRecord2());
+
+  run.step(L"plain.efd against kjvt58-cli");
+  expectAgreesWithCli(run, env, app, plain);
+  expectEveryRecordInDetail(run, env, app, detail, plain, false);
+
+  run.step(L"open merged.mrgx through the dialog: every record it holds, labelled as merged");
+  openThroughDialog(run, app, merged);
+  expectRows(run, app, expected::merged());
+  expectStatus(run, app, expected::merged().status);
+  expectAgreesWithCli(run, env, app, merged);
+  run.equal(L"detail dialog title (the merged file)", merged, windowText(app.waitDetail()));
+
+  run.step(L"cancelling the open-file dialog keeps the display");
+  postCommand(main, ids::kCmdOpen);
+  dialog = waitFileDialog(app);
+  clickDialogButton(dialog, IDCANCEL);
+  waitGone(dialog, kWindowTimeout, L"the open-file dialog to close on cancel");
+  app.waitIdle();
+  expectRows(run, app, expected::merged());
+  expectStatus(run, app, expected::merged().status);
+  exitApp(run, app);
+}
+
+void badChecksums(Run& run, const Environment& env) {
+  const std::wstring path = env.sample(L"bad-checksums.efdx");
+  run.step(L"start with bad-checksums.efdx: the bad records are reported");
+  App app = App::start(env, quotedArgument(path));
+  const MessageBoxView box =
+      expectMessageBox(run, app, {L"2件の不良データが含まれています。", ids::kTitle, Icon::error, {IDOK}});
+
+  run.step(L"the list is filled before the message");
+  run.equal(L"number of list rows while the message shows", 5, app.list().count());
+  answer(box, IDOK);
+  app.waitIdle();
+
+  run.step(L"every record is listed, the bad ones counted");
+  expectRows(run, app, expected::badChecksums());
+  expectStatus(run, app, expected::badChecksums().status);
+  expectAgreesWithCli(run, env, app, path);
+
+  run.step(L"a bad record in the detail dialog");
+  HWND detail = app.waitDetail();
+  app.list().select(1);
+  expectFields(run, detail, expected::badChecksumsRecord1());
+  exitApp(run, app);
+}
+
+void invalidFile(Run& run, const Environment& env) {
+  const std::wstring invalid = env.sample(L"invalid.efdx");
+  run.step(L"start with invalid.efdx: the file is rejected");
+  App app = App::start(env, quotedArgument(invalid));
+  const ExpectedBox rejected{
+      L"データの読み込みに失敗しました。データが不正です。", L"読み込み失敗", Icon::error, {IDOK}};
+  MessageBoxView box = expectMessageBox(run, app, rejected);
+  expectEmptyDisplay(run, app);
+  answer(box, IDOK);
+  app.waitIdle();
+
+  run.step(L"after the rejection: nothing shown, exports disabled");
+  expectEmptyDisplay(run, app);
+  run.flag(L"a detail dialog after the rejected file", false, app.detail() != nullptr);
+  expectButtons(run, app, false);
+
+  run.step(L"a valid file through the open command");
+  openThroughDialog(run, app, env.sample(L"positions.efdx"));
+  expectRows(run, app, expected::positions());
+  expectButtons(run, app, true);
+
+  run.step(L"then the invalid file through the open command: the display is emptied");
+  openThroughDialog(run, app, invalid);
+  box = expectMessageBox(run, app, rejected);
+  answer(box, IDOK);
+  app.waitIdle();
+  expectEmptyDisplay(run, app);
+  run.flag(L"a detail dialog after the rejected file", false, app.detail() != nullptr);
+  expectButtons(run, app, false);
+  exitApp(run, app);
+}
+
+void secondInstance(Run& run, const Environment& env) {
+  const std::wstring folder = makeFolder(env.work + L"\\handover");
+  const std::wstring first = copySample(env, L"positions.efdx", folder + L"\\first.efdx");
+  const std::wstring second = copySample(env, L"battery.efdx", folder + L"\\second.efdx");
+
+  run.step(L"first instance with first.efdx (the positions sample)");
+  App app = App::start(env, quotedArgument(first));
+  HWND main = app.waitIdle();
+  expectRows(run, app, expected::positions());
+
+  run.step(L"minimise the first window");
+  ShowWindowAsync(main, SW_MINIMIZE);
+  settle(kWindowTimeout, [&] { return IsIconic(main) != FALSE; });
+  run.flag(L"first window minimised", true, IsIconic(main) != FALSE);
+
+  run.step(L"a second start with second.efdx (the battery sample) hands it over and ends with 0");
+  {
+    Process other = Process::start(env.app, quotedArgument(second));
+    const auto code = other.waitExit(kExitTimeout);
+    if (!code) fail(L"the second instance did not end");
+    run.equal(L"exit code of the second instance", 0, *code);
+  }
+  expectRows(run, app, expected::battery());
+  expectStatus(run, app, expected::battery().status);
+  const auto windows = allTopWindows(ids::kMainClass);
+  run.equal(L"number of record manager windows", 1, static_cast<long long>(windows.size()));
+  sameWindow(run, L"the one record manager window", main, windows.front());
+  settle(kWindowTimeout, [&] { return IsIconic(main) == FALSE; });
+  run.flag(L"first window restored", false, IsIconic(main) != FALSE);
+  settle(kWindowTimeout, [&] { return app.detail() && childById(app.detail(), ids::kBatteryType); });
+  HWND detail = app.waitDetail();
+  run.flag(L"the detail dialog is the battery dialog", true, childById(detail, ids::kBatteryType) != nullptr);
+  run.equal(L"detail dialog title (the handed-over file)", second, windowText(detail));
+  expectFields(run, detail, expected::batteryRecord(0));
+
+  run.step(L"a file handed over while the COM port dialog is open is dropped");
+  postCommand(main, ids::kCmdComPort);
+  HWND com_dialog = waitComDialog(app);
+  {
+    Process other = Process::start(env.app, quotedArgument(first));
+    const auto code = other.waitExit(kExitTimeout);
+    if (!code) fail(L"the second instance did not end while the COM port dialog was open");
+    run.equal(L"exit code of the second instance", 0, *code);
+  }
+  // The hand-over is a sent message: by the time the second instance has
+  // ended, the first has dealt with it.
+  run.equal(L"number of list rows (still the battery file)", 3, app.list().count());
+  postClose(com_dialog);
+  waitGone(com_dialog, kWindowTimeout, L"the COM port dialog to close");
+  app.waitIdle();
+  expectRows(run, app, expected::battery());
+
+  run.step(L"a second start without a file makes the first read its current file again");
+  copySample(env, L"positions.efdx", second);
+  {
+    Process other = Process::start(env.app, L"");
+    const auto code = other.waitExit(kExitTimeout);
+    if (!code) fail(L"the second instance without arguments did not end");
+    run.equal(L"exit code of the second instance without arguments", 0, *code);
+  }
+  expectRows(run, app, expected::positions());
+  expectStatus(run, app, expected::positions().status);
+  settle(kWindowTimeout, [&] { return app.detail() && !childById(app.detail(), ids::kBatteryType); });
+  detail = app.waitDetail();
+  run.flag(L"the detail dialog is the plain-record dialog", false, childById(detail, ids::kBatteryType) != nullptr);
+  run.equal(L"detail dialog title (the re-read file)", second, windowText(detail));
+  exitApp(run, app);
+}
+
+// The path of a sample copied to a folder of drive C: without blanks, so that
+// it can stand on the command line without quotation marks.
+std::wstring plainPathCopy(const Environment& env) {
+  makeFolder(L"C:\\kje2e");
+  return copySample(env, L"positions.efdx", L"C:\\kje2e\\positions.efdx");
+}
+
+void commandLineQuotes(Run& run, const Environment& env) {
+  const std::wstring path = plainPathCopy(env);
+  const std::vector<std::pair<std::wstring, std::wstring>> forms = {
+      {L"without quotation marks", path},
+      {L"with a quotation mark only at its start", L"\"" + path},
+      {L"with a quotation mark only at its end", path + L"\""},
+  };
+  for (const auto& [how, argument] : forms) {
+    run.step(L"a path " + how + L": " + argument);
+    App app = App::start(env, argument);
+    app.waitIdle();
+    expectRows(run, app, expected::positions());
+    run.equal(L"detail dialog title (the path without quotation marks)", path, windowText(app.waitDetail()));
+    exitApp(run, app);
+  }
+}
+
+void closeQuestion(Run& run, const Environment& env) {
+  const ExpectedBox question{L"終了してもよろしいですか?", ids::kTitle, Icon::question, {IDYES, IDNO}};
+  run.step(L"start with positions.efdx");
+  App app = App::start(env, quotedArgument(env.sample(L"positions.efdx")));
+  HWND main = app.waitIdle();
+
+  run.step(L"the title-bar close asks first");
+  postClose(main);
+  MessageBoxView box = expectMessageBox(run, app, question);
+
+  run.step(L"No keeps the program running");
+  answer(box, IDNO);
+  run.flag(L"program still running after No", true, !app.process().waitExit(Millis(300)).has_value());
+  run.flag(L"main window still shown after No", true, windowExists(main) && windowVisible(main));
+  run.equal(L"number of list rows after No", 5, app.list().count());
+
+  run.step(L"Yes ends the program with exit code 0");
+  postClose(main);
+  box = expectMessageBox(run, app, question);
+  clickDialogButton(box.hwnd, IDYES);
+  run.equal(L"exit code after Yes", 0, app.waitExit(L"Yes to the closing question"));
+  settle(kWindowTimeout, [] { return allTopWindows(ids::kMainClass).empty(); });
+  run.equal(L"record manager windows left", 0, static_cast<long long>(allTopWindows(ids::kMainClass).size()));
+}
+
+void exitCommand(Run& run, const Environment& env) {
+  run.step(L"start with positions.efdx");
+  {
+    App app = App::start(env, quotedArgument(env.sample(L"positions.efdx")));
+    HWND main = app.waitIdle();
+    run.step(L"command 32839 ends the program without a question");
+    postCommand(main, ids::kCmdExit);
+    run.equal(L"exit code after command 32839", 0, exitWithoutQuestion(app, L"command 32839"));
+  }
+  run.step(L"start without a file");
+  {
+    App app = App::start(env, L"");
+    app.waitIdle();
+    run.step(L"the exit button ends the program without a question");
+    PostMessageW(app.button(L"exit"), BM_CLICK, 0, 0);
+    run.equal(L"exit code after the exit button", 0, exitWithoutQuestion(app, L"the exit button"));
+  }
+}
+
+void expectSetting(Run& run, const std::wstring& name, DWORD type, const std::wstring& text, DWORD number) {
+  const auto v = readRegistryValue(kSettingsKey, name);
+  if (!v) fail(L"registry value HKCU\\" + std::wstring(kSettingsKey) + L"\\" + name + L": missing");
+  run.equal(L"registry type of " + name, type == REG_SZ ? L"REG_SZ" : L"REG_DWORD",
+            v->type == REG_SZ ? L"REG_SZ" : (v->type == REG_DWORD ? L"REG_DWORD" : L"type " + num(v->type)));
+  if (type == REG_SZ) {
+    run.equal(L"registry value " + name, text, v->text);
+  } else {
+    run.equal(L"registry value " + name, number, v->number);
+  }
+}
+
+void startupComMissing(Run& run, const Environment& env) {
+  run.step(L"set COM=COM42 in the registry, then start");
+  deleteRegistryKey(kSettingsKey);
+  writeRegistryText(kSettingsKey, L"COM", L"COM42");
+  App app = App::start(env, L"");
+  const MessageBoxView box =
+      expectMessageBox(run, app, {L"設定されているCOMポート(COM42)が存在しません。", ids::kTitle, Icon::error, {IDOK}});
+  answer(box, IDOK);
+  app.waitIdle();
+
+  run.step(L"the program goes on, the setting is kept");
+  expectEmptyDisplay(run, app);
+  expectSetting(run, L"COM", REG_SZ, L"COM42", 0);
+  exitApp(run, app);
+
+  run.step(L"nothing is saved at exit");
+  expectSetting(run, L"COM", REG_SZ, L"COM42", 0);
+  run.flag(L"registry value PaperSize exists after exit", false,
+           readRegistryValue(kSettingsKey, L"PaperSize").has_value());
+}
+
+HWND waitComDialog(App& app) {
+  return waitFor(kWindowTimeout, L"the COM port dialog", [&]() -> HWND {
+    for (HWND w : topWindows(app.pid(), L"#32770")) {
+      if (windowVisible(w) && childById(w, ids::kComPortList)) return w;
+    }
+    return nullptr;
+  });
+}
+
+struct ComDialog {
+  HWND dialog;
+  HWND list;
+  std::vector<std::wstring> items;
+};
+
+ComDialog openComDialog(Run& run, App& app) {
+  postCommand(app.main(), ids::kCmdComPort);
+  ComDialog d{};
+  d.dialog = waitComDialog(app);
+  run.equal(L"COM port dialog title", L"通信ポート設定", windowText(d.dialog));
+  d.list = requireChild(d.dialog, ids::kComPortList, L"COM port dialog");
+  d.items = comboItems(d.list);
+  return d;
+}
+
+int indexOf(const std::vector<std::wstring>& items, const std::wstring& item) {
+  const auto it = std::find(items.begin(), items.end(), item);
+  if (it == items.end()) fail(quoted(item) + L" is not among the entries [" + joined(items) + L"]");
+  return static_cast<int>(it - items.begin());
+}
+
+void closeComDialogWith(HWND dialog, int button) {
+  clickDialogButton(dialog, button);
+  waitGone(dialog, kWindowTimeout, L"the COM port dialog to close");
+}
+
+void comPortDialog(Run& run, const Environment& env) {
+  const std::wstring port = env.com_port;
+  if (port.empty()) fail(L"no --com-port given: the runner names a port it made exist");
+  deleteRegistryKey(kSettingsKey);
+
+  run.step(L"start without settings: no message about the port");
+  App app = App::start(env, L"");
+  app.waitIdle();
+  run.flag(L"settings key after start without settings", false, registryKeyExists(kSettingsKey));
+
+  run.step(L"the COM port dialog offers an empty entry, then the ports, none selected");
+  ComDialog d = openComDialog(run, app);
+  run.isTrue(L"the COM port list has entries", !d.items.empty());
+  run.equal(L"first entry of the COM port list", L"", d.items.front());
+  int last_number = -1;
+  for (std::size_t i = 1; i < d.items.size(); ++i) {
+    const std::wstring& name = d.items[i];
+    const bool form = name.size() > 3 && name.compare(0, 3, L"COM") == 0 &&
+                      std::all_of(name.begin() + 3, name.end(), [](wchar_t c) { return c >= L'0' && c <= L'9'; }) &&
+                      !(name.size() > 4 && name[3] == L'0');
+    if (!form) fail(L"COM port entry " + quoted(name) + L" is not COM and a number");
+    const int n = std::stoi(name.substr(3));
+    if (n <= last_number) fail(L"COM port entries not in ascending order: [" + joined(d.items) + L"]");
+    last_number = n;
+  }
+  const int port_index = indexOf(d.items, port);
+  run.equal(L"selected entry with no setting", -1, comboSelection(d.list));
+  HWND ok = requireChild(d.dialog, IDOK, L"COM port dialog");
+  run.equal(L"text of button 1", L"OK", windowText(ok));
+
+  run.step(L"Escape (IDCANCEL) does nothing");
+  clickDialogButton(d.dialog, IDCANCEL);
+  Sleep(500);
+  run.flag(L"COM port dialog still open after IDCANCEL", true, windowExists(d.dialog) && windowVisible(d.dialog));
+
+  run.step(L"choose " + port + L" and OK: the settings are written");
+  sendPlain(d.list, CB_SETCURSEL, static_cast<WPARAM>(port_index), 0);
+  closeComDialogWith(d.dialog, IDOK);
+  settle(kWindowTimeout, [&] { return registryKeyExists(kSettingsKey); });
+  expectSetting(run, L"COM", REG_SZ, port, 0);
+  expectSetting(run, L"PaperSize", REG_DWORD, L"", 1);
+  expectSetting(run, L"PrintOrientation", REG_DWORD, L"", 0);
+  expectSetting(run, L"Zoom", REG_DWORD, L"", 50);
+  for (const wchar_t* margin : {L"MarginTop", L"MarginBottom", L"MarginLeft", L"MarginRight"}) {
+    expectSetting(run, margin, REG_DWORD, L"", 10);
+  }
+
+  run.step(L"the dialog opens with " + port + L" selected; its close box changes nothing");
+  d = openComDialog(run, app);
+  run.equal(L"selected entry", port_index, comboSelection(d.list));
+  sendPlain(d.list, CB_SETCURSEL, 0, 0);
+  postClose(d.dialog);
+  waitGone(d.dialog, kWindowTimeout, L"the COM port dialog to close by its close box");
+  app.waitIdle();
+  expectSetting(run, L"COM", REG_SZ, port, 0);
+
+  run.step(L"the empty entry and OK clear the setting");
+  d = openComDialog(run, app);
+  run.equal(L"selected entry", port_index, comboSelection(d.list));
+  sendPlain(d.list, CB_SETCURSEL, 0, 0);
+  closeComDialogWith(d.dialog, IDOK);
+  settle(kWindowTimeout, [&] {
+    const auto v = readRegistryValue(kSettingsKey, L"COM");
+    return v && v->text.empty();
+  });
+  expectSetting(run, L"COM", REG_SZ, L"", 0);
+  exitApp(run, app);
+
+  run.step(L"settings in the registry are read at start");
+  writeRegistryText(kSettingsKey, L"COM", port);
+  writeRegistryNumber(kSettingsKey, L"Zoom", 120);
+  writeRegistryNumber(kSettingsKey, L"MarginLeft", 25);
+  writeRegistryNumber(kSettingsKey, L"PaperSize", 3);
+  App again = App::start(env, L"");
+  again.waitIdle();  // an existing port: no message
+  d = openComDialog(run, again);
+  run.equal(L"selected entry (read from the registry)", indexOf(d.items, port), comboSelection(d.list));
+  closeComDialogWith(d.dialog, IDOK);
+  settle(kWindowTimeout, [&] {
+    const auto v = readRegistryValue(kSettingsKey, L"PaperSize");
+    return v && v->number == 3;
+  });
+  expectSetting(run, L"COM", REG_SZ, port, 0);
+  expectSetting(run, L"Zoom", REG_DWORD, L"", 120);
+  expectSetting(run, L"MarginLeft", REG_DWORD, L"", 25);
+  expectSetting(run, L"PaperSize", REG_DWORD, L"", 3);
+  expectSetting(run, L"MarginTop", REG_DWORD, L"", 10);
+  exitApp(run, again);
+}
+
+HWND waitAboutBox(App& app) {
+  return waitFor(kWindowTimeout, L"the About box", [&]() -> HWND {
+    for (HWND w : topWindows(app.pid(), L"#32770")) {
+      if (windowVisible(w) && childByText(w, L"Static", L"Version 1.0.4")) return w;
+    }
+    return nullptr;
+  });
+}
+
+void aboutBox(Run& run, const Environment& env) {
+  run.step(L"start without a file");
+  App app = App::start(env, L"");
+  HWND main = app.waitIdle();
+
+  run.step(L"the about command shows the About box");
+  postCommand(main, ids::kCmdAbout);
+  HWND about = waitAboutBox(app);
+  run.equal(L"About box title", ids::kTitle, windowText(about));
+  sameWindow(run, L"owner of the About box", main, ownerOf(about));
+  run.flag(L"About box line with the title", true, childByText(about, L"Static", ids::kTitle) != nullptr);
+  run.equal(L"text of button 1", L"OK", windowText(requireChild(about, IDOK, L"About box")));
+
+  run.step(L"a file handed over while the About box is open is loaded (the About box does not make the window busy)");
+  {
+    Process other = Process::start(env.app, quotedArgument(env.sample(L"battery.efdx")));
+    const auto code = other.waitExit(kExitTimeout);
+    if (!code) fail(L"the second instance did not end while the About box was open");
+    run.equal(L"exit code of the second instance", 0, *code);
+  }
+  expectRows(run, app, expected::battery());
+
+  run.step(L"OK closes the About box");
+  clickDialogButton(about, IDOK);
+  waitGone(about, kWindowTimeout, L"the About box to close on OK");
+  app.waitIdle();
+
+  run.step(L"Escape closes it too");
+  postCommand(main, ids::kCmdAbout);
+  about = waitAboutBox(app);
+  clickDialogButton(about, IDCANCEL);
+  waitGone(about, kWindowTimeout, L"the About box to close on Escape");
+  app.waitIdle();
+  exitApp(run, app);
+}
+
+void batteryRecords(Run& run, const Environment& env) {
+  const std::wstring path = env.sample(L"battery.efdx");
+  run.step(L"start with battery.efdx");
+  App app = App::start(env, quotedArgument(path));
+  app.waitIdle();
+  expectRows(run, app, expected::battery());
+  expectStatus(run, app, expected::battery().status);
+  expectAgreesWithCli(run, env, app, path);
+
+  run.step(L"the battery detail dialog");
+  HWND detail = app.waitDetail();
+  run.flag(L"the detail dialog has the battery fields", true, childById(detail, ids::kBatteryType) != nullptr);
+  run.equal(L"detail dialog title", path, windowText(detail));
+  expectDetailLayout(run, detail, true, 3);
+  expectFields(run, detail, expected::batteryRecord(0));
+  app.list().select(1);
+  expectFields(run, detail, expected::batteryRecord(1));
+  app.list().select(2);
+  expectFields(run, detail, expected::batteryRecord(2));
+
+  run.step(L"every battery record against kjvt58-cli");
+  expectEveryRecordInDetail(run, env, app, detail, path, true);
+  exitApp(run, app);
+}
+
+// Distinct colours in an image: a blank or black capture has one or two.
+std::size_t colours(const Image& image) {
+  std::vector<std::uint32_t> p = image.pixels;
+  std::sort(p.begin(), p.end());
+  return static_cast<std::size_t>(std::unique(p.begin(), p.end()) - p.begin());
+}
+
+void capture(Run& run, const Environment& env, HWND window, const std::wstring& name) {
+  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  Sleep(400);  // let the display server catch up with the drawing
+  const Image image = captureScreen(windowRect(window));
+  run.isTrue(L"the capture of " + name + L" shows a drawn window (" + num(static_cast<long long>(colours(image))) +
+                 L" colours)",
+             colours(image) > 8);
+  if (!env.shots.empty()) saveBmp(env.shots + L"\\" + name + L".bmp", image);
+}
+
+void screenshots(Run& run, const Environment& env) {
+  // A path of the prefix's own drive, the same on every machine, so that the
+  // pictures only change when the program's look does.
+  makeFolder(L"C:\\融着記録");
+  const std::wstring path = copySample(env, L"positions.efdx", L"C:\\融着記録\\positions.efdx");
+  run.step(L"start with positions.efdx and select row 4 in the focused list");
+  App app = App::start(env, quotedArgument(path));
+  HWND main = app.waitIdle();
+  HWND detail = app.waitDetail();
+  giveFocus(app.list().hwnd());
+  showRecord(app, detail, 4);
+  run.equal(fieldName(ids::kDetailIndex), L"4", fieldText(detail, ids::kDetailIndex));
+
+  run.step(L"capture the main window and the detail dialog");
+  capture(run, env, main, L"main-window");
+  capture(run, env, detail, L"detail-dialog");
+  exitApp(run, app);
+}
+
+}  // namespace
+
+const std::vector<Scenario>& scenarios() {
+  static const std::vector<Scenario> all = {
+      {L"list_and_status", L"a file on the command line: window, list rows and status bar", listAndStatus},
+      {L"detail_dialog", L"the detail dialog follows the list selection and steps", detailDialog},
+      {L"open_dialog", L"the open command through the real open-file dialog", openDialog},
+      {L"bad_checksums", L"records with bad check sums are listed and reported", badChecksums},
+      {L"invalid_file", L"a file that does not fit its header is rejected", invalidFile},
+      {L"second_instance", L"a second start hands its file to the first and ends with 0", secondInstance},
+      {L"command_line_quotes", L"a path on the command line loses one leading and one trailing quotation mark",
+       commandLineQuotes},
+      {L"about_box", L"the About box, and a hand-over while it is open", aboutBox},
+      {L"close_question", L"the title-bar close asks; No keeps, Yes ends with 0", closeQuestion},
+      {L"exit_command", L"the exit command and button end without a question", exitCommand},
+      {L"startup_com_missing", L"a configured port that does not exist is reported at start", startupComMissing},
+      {L"com_port_dialog", L"the COM port dialog writes and reads the registry settings", comPortDialog},
+      {L"battery_records", L"battery records in the list and the battery detail dialog", batteryRecords},
+      {L"screenshots", L"captures of the main window and the detail dialog", screenshots},
+  };
+  return all;
+}
+
+}  // namespace e2e
