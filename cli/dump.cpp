@@ -36,8 +36,7 @@ LoadedFile loadRecordFile(const std::wstring& path) {
       if (isMergedPath(path)) loaded.header.record_count = static_cast<std::uint16_t>(countStx(plain.text()));
       return loaded;
   }
-  loaded.counts.any_coord = any_coord;
-  if (loaded.status != LoadStatus::ok) loaded.counts = DecodeCounts{};
+  loaded.counts.any_coord = any_coord;  // a rejected block reports all counts as zero already
   return loaded;
 }
 

@@ -17,19 +17,20 @@ OpenKey open_or_create(KeyValueStore& store, std::wstring_view path)
     return store.create(path);
 }
 
-void read_integer(StoreKey& key, std::wstring_view name, std::int32_t& field)
-{
-    const auto value = key.read(name, dword_bytes);
-    if (value && value->type == ValueType::dword) {
-        // The stored 32 bits are the signed value as it was written.
-        field = static_cast<std::int32_t>(value->dword);
-    }
-}
-
-void write_integer(StoreKey& key, std::wstring_view name, std::int32_t field)
-{
-    key.write(name, StoredValue::of_dword(static_cast<std::uint32_t>(field)));
-}
+// The integer values of the main key, in the order they are read and written.
+struct IntegerValue {
+    std::wstring_view name;
+    std::int32_t Settings::*field;
+};
+constexpr IntegerValue integer_values[] = {
+    {paper_size_value, &Settings::paper_size},
+    {print_orientation_value, &Settings::print_orientation},
+    {zoom_value, &Settings::zoom},
+    {margin_top_value, &Settings::margin_top},
+    {margin_bottom_value, &Settings::margin_bottom},
+    {margin_left_value, &Settings::margin_left},
+    {margin_right_value, &Settings::margin_right},
+};
 
 bool load_flags(KeyValueStore& store, std::wstring_view path, std::span<bool> flags)
 {
@@ -74,13 +75,13 @@ bool load_settings(Settings& settings, KeyValueStore& store)
         settings.port_name = port->text.substr(0, port->text.find(L'\0'));
     }
 
-    read_integer(*key, paper_size_value, settings.paper_size);
-    read_integer(*key, print_orientation_value, settings.print_orientation);
-    read_integer(*key, zoom_value, settings.zoom);
-    read_integer(*key, margin_top_value, settings.margin_top);
-    read_integer(*key, margin_bottom_value, settings.margin_bottom);
-    read_integer(*key, margin_left_value, settings.margin_left);
-    read_integer(*key, margin_right_value, settings.margin_right);
+    for (const IntegerValue& v : integer_values) {
+        const auto value = key->read(v.name, dword_bytes);
+        if (value && value->type == ValueType::dword) {
+            // The stored 32 bits are the signed value as it was written.
+            settings.*v.field = static_cast<std::int32_t>(value->dword);
+        }
+    }
     return true;
 }
 
@@ -92,13 +93,9 @@ bool save_settings(const Settings& settings, KeyValueStore& store)
     }
 
     key->write(port_name_value, StoredValue::of_text(settings.port_name));
-    write_integer(*key, paper_size_value, settings.paper_size);
-    write_integer(*key, print_orientation_value, settings.print_orientation);
-    write_integer(*key, zoom_value, settings.zoom);
-    write_integer(*key, margin_top_value, settings.margin_top);
-    write_integer(*key, margin_bottom_value, settings.margin_bottom);
-    write_integer(*key, margin_left_value, settings.margin_left);
-    write_integer(*key, margin_right_value, settings.margin_right);
+    for (const IntegerValue& v : integer_values) {
+        key->write(v.name, StoredValue::of_dword(static_cast<std::uint32_t>(settings.*v.field)));
+    }
     return true;
 }
 

@@ -72,6 +72,18 @@ std::wstring filterText(const std::vector<app::FileFilter>& filters) {
 constexpr std::size_t file_name_buffer_length = 256;
 using FileNameBuffer = std::array<wchar_t, file_name_buffer_length>;
 
+// What the open and save dialogs share: owner, filter and the file-name buffer.
+OPENFILENAMEW fileDialog(HWND owner, const std::wstring& filter, FileNameBuffer& file_name) {
+  OPENFILENAMEW dialog{};
+  dialog.lStructSize = sizeof dialog;
+  dialog.hwndOwner = owner;
+  dialog.lpstrFilter = filter.c_str();
+  dialog.nFilterIndex = 1;
+  dialog.lpstrFile = file_name.data();
+  dialog.nMaxFile = static_cast<DWORD>(file_name.size());
+  return dialog;
+}
+
 // The index field's text is read with a buffer of this many characters.
 constexpr int index_text_buffer_length = 512;
 
@@ -283,13 +295,7 @@ app::MessageAnswer MainWindow::messageBox(const std::wstring& text, const std::w
 std::optional<std::wstring> MainWindow::openFileDialog(const app::OpenFileRequest& request) {
   const std::wstring filter = filterText(request.filters);
   FileNameBuffer file_name{};
-  OPENFILENAMEW dialog{};
-  dialog.lStructSize = sizeof dialog;
-  dialog.hwndOwner = hwnd();
-  dialog.lpstrFilter = filter.c_str();
-  dialog.nFilterIndex = 1;
-  dialog.lpstrFile = file_name.data();
-  dialog.nMaxFile = static_cast<DWORD>(file_name.size());
+  OPENFILENAMEW dialog = fileDialog(hwnd(), filter, file_name);
   dialog.Flags = request.must_exist ? OFN_FILEMUSTEXIST : 0;
   if (!GetOpenFileNameW(&dialog)) return std::nullopt;
   return std::wstring(file_name.data());
@@ -301,13 +307,7 @@ std::optional<std::wstring> MainWindow::saveFileDialog(const app::SaveFileReques
   const std::size_t initial_length =
       std::min(request.initial_name.size(), file_name.size() - 1);
   std::copy_n(request.initial_name.begin(), initial_length, file_name.begin());
-  OPENFILENAMEW dialog{};
-  dialog.lStructSize = sizeof dialog;
-  dialog.hwndOwner = hwnd();
-  dialog.lpstrFilter = filter.c_str();
-  dialog.nFilterIndex = 1;
-  dialog.lpstrFile = file_name.data();
-  dialog.nMaxFile = static_cast<DWORD>(file_name.size());
+  OPENFILENAMEW dialog = fileDialog(hwnd(), filter, file_name);
   dialog.lpstrDefExt = request.default_extension.empty() ? nullptr
                                                          : request.default_extension.c_str();
   dialog.Flags = request.overwrite_prompt ? OFN_OVERWRITEPROMPT : 0;

@@ -47,7 +47,7 @@ const wchar_t* skip_program_name(const wchar_t* command_line) {
   return p;
 }
 
-// CTest hands us Linux paths ("/work/build/x.exe"). Wine resolves a path that
+// CTest hands us Linux paths ("/home/ci/project/build/x.exe"). Wine resolves a path that
 // starts with a slash against the current drive, which is wrong when the
 // working folder lies inside the prefix's drive_c, so name the root drive
 // explicitly: Wine maps Z: to "/".
