@@ -267,11 +267,32 @@ class SharedInput {
 };
 }  // namespace
 
+namespace {
+// Activates the top-level window of control and gives control the focus,
+// again and again until it has held it across a pause. Under Wine a window
+// of the target that is still being shown (a modeless dialog just created,
+// say) can take the activation back a moment after SetFocus succeeded.
+bool focusUntilSettled(const SharedInput&, HWND control) {
+  const auto deadline = Clock::now() + kMessageTimeout;
+  HWND top = GetAncestor(control, GA_ROOT);
+  for (;;) {
+    SetForegroundWindow(top);
+    SetActiveWindow(top);
+    SetFocus(control);
+    if (GetFocus() == control) {
+      std::this_thread::sleep_for(Millis(150));
+      if (GetFocus() == control) return true;
+    }
+    if (Clock::now() >= deadline) return false;
+    std::this_thread::sleep_for(Millis(40));
+  }
+}
+}  // namespace
+
 void typeInto(HWND edit, std::wstring_view text, HWND focus_after) {
   SharedInput input(edit);
-  SetForegroundWindow(GetAncestor(edit, GA_ROOT));
-  SetFocus(edit);
-  if (GetFocus() != edit) fail(L"cannot give the keyboard focus to an edit field of class " + quoted(className(edit)));
+  if (!focusUntilSettled(input, edit))
+    fail(L"cannot give the keyboard focus to an edit field of class " + quoted(className(edit)));
   sendPlain(edit, EM_SETSEL, 0, -1);
   for (wchar_t c : text) sendPlain(edit, WM_CHAR, c, 1);
   SetFocus(focus_after);
@@ -279,11 +300,7 @@ void typeInto(HWND edit, std::wstring_view text, HWND focus_after) {
 
 void giveFocus(HWND control) {
   SharedInput input(control);
-  HWND top = GetAncestor(control, GA_ROOT);
-  SetForegroundWindow(top);
-  SetActiveWindow(top);
-  SetFocus(control);
-  if (GetFocus() != control)
+  if (!focusUntilSettled(input, control))
     fail(L"cannot give the keyboard focus to a control of class " + quoted(className(control)));
 }
 
