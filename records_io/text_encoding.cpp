@@ -4,7 +4,7 @@
 
 namespace kj {
 
-std::string toUtf8(const std::wstring& text) {
+std::string toUtf8(std::wstring_view text) {
   std::string out;
   out.reserve(text.size());
   for (std::size_t i = 0; i < text.size(); ++i) {
@@ -50,7 +50,7 @@ void appendCodePoint(std::wstring& out, std::uint32_t cp) {
 }
 }  // namespace
 
-std::wstring fromUtf8(const std::string& bytes) {
+std::wstring fromUtf8(std::string_view bytes) {
   std::wstring out;
   std::size_t i = 0;
   while (i < bytes.size()) {

@@ -2,6 +2,7 @@
 // Conversion of wide text to the bytes of a code page when files are written.
 
 #include <string>
+#include <string_view>
 
 namespace kj {
 
@@ -17,9 +18,9 @@ std::string encodeText(const std::wstring& text, unsigned code_page);
 
 // UTF-8 bytes of wide text (UTF-16 on Windows, UTF-32 elsewhere); unpaired
 // surrogates become U+FFFD.
-std::string toUtf8(const std::wstring& text);
+std::string toUtf8(std::wstring_view text);
 
 // Wide text of UTF-8 bytes; malformed sequences become U+FFFD.
-std::wstring fromUtf8(const std::string& bytes);
+std::wstring fromUtf8(std::string_view bytes);
 
 }  // namespace kj

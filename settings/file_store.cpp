@@ -1,5 +1,7 @@
 #include "settings/file_store.h"
 
+#include "records_io/text_encoding.h"
+
 #include <charconv>
 #include <cstdint>
 #include <fstream>
@@ -13,105 +15,6 @@
 namespace kj {
 
 namespace {
-
-// --- UTF-8 <-> wide text (UTF-16 on Windows, UTF-32 elsewhere) -------------
-
-void append_utf8(std::string& out, char32_t c)
-{
-    if (c < 0x80) {
-        out.push_back(static_cast<char>(c));
-    } else if (c < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else if (c < 0x10000) {
-        out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xF0 | (c >> 18)));
-        out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    }
-}
-
-void append_wide(std::wstring& out, char32_t c)
-{
-    if constexpr (sizeof(wchar_t) == 2) {
-        if (c >= 0x10000) {
-            c -= 0x10000;
-            out.push_back(static_cast<wchar_t>(0xD800 + (c >> 10)));
-            out.push_back(static_cast<wchar_t>(0xDC00 + (c & 0x3FF)));
-            return;
-        }
-    }
-    out.push_back(static_cast<wchar_t>(c));
-}
-
-constexpr char32_t replacement_character = 0xFFFD;
-
-std::string to_utf8(std::wstring_view text)
-{
-    std::string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        auto c = static_cast<char32_t>(text[i]);
-        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size()) {
-            const auto low = static_cast<char32_t>(text[i + 1]);
-            if (low >= 0xDC00 && low <= 0xDFFF) {
-                c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
-                ++i;
-            }
-        }
-        if ((c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF) {
-            c = replacement_character;  // a lone surrogate has no UTF-8 form
-        }
-        append_utf8(out, c);
-    }
-    return out;
-}
-
-std::wstring from_utf8(std::string_view bytes)
-{
-    std::wstring out;
-    std::size_t i = 0;
-    while (i < bytes.size()) {
-        const auto lead = static_cast<unsigned char>(bytes[i]);
-        std::size_t length = 0;
-        char32_t c = 0;
-        if (lead < 0x80) {
-            length = 1;
-            c = lead;
-        } else if (lead >= 0xC2 && lead <= 0xDF) {
-            length = 2;
-            c = lead & 0x1Fu;
-        } else if (lead >= 0xE0 && lead <= 0xEF) {
-            length = 3;
-            c = lead & 0x0Fu;
-        } else if (lead >= 0xF0 && lead <= 0xF4) {
-            length = 4;
-            c = lead & 0x07u;
-        }
-        bool valid = length != 0 && i + length <= bytes.size();
-        for (std::size_t k = 1; valid && k < length; ++k) {
-            const auto next = static_cast<unsigned char>(bytes[i + k]);
-            valid = (next & 0xC0u) == 0x80u;
-            c = (c << 6) | (next & 0x3Fu);
-        }
-        // Overlong forms, surrogates and values past U+10FFFF are invalid.
-        constexpr char32_t smallest[] = {0, 0, 0x80, 0x800, 0x10000};
-        if (valid && (c < smallest[length] || (c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF)) {
-            valid = false;
-        }
-        if (valid) {
-            append_wide(out, c);
-            i += length;
-        } else {
-            append_wide(out, replacement_character);
-            ++i;
-        }
-    }
-    return out;
-}
 
 // --- Escaping --------------------------------------------------------------
 
@@ -309,7 +212,7 @@ FileStore::FileStore(std::filesystem::path file) : file_(std::move(file))
         return;
     }
     const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    parse(from_utf8(bytes), contents_);
+    parse(fromUtf8(bytes), contents_);
 }
 
 OpenKey FileStore::open_for_read(std::wstring_view path)
@@ -350,7 +253,7 @@ bool FileStore::flush()
     temporary += ".tmp";
     {
         std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        const std::string bytes = to_utf8(serialise(contents_));
+        const std::string bytes = toUtf8(serialise(contents_));
         out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
         out.close();
         if (!out) {

@@ -5,7 +5,7 @@
 #include <map>
 
 #include "tests/e2e/driver_expected.h"
-#include "tests/e2e/driver_json.h"
+#include "tests/support/json_reader.h"
 
 namespace e2e {
 namespace {
@@ -279,40 +279,45 @@ void openThroughDialog(Run& run, App& app, const std::wstring& path) {
 
 // --- The command-line tool, as a second opinion on every decoded text ---
 
-json::Value cliDump(Run& run, const Environment& env, const std::wstring& path) {
+using kj::test::JsonValue;
+
+// A JSON string member as wide text.
+std::wstring jsonText(const JsonValue& v, const char* member) { return fromUtf8(v[member].string()); }
+
+JsonValue cliDump(Run& run, const Environment& env, const std::wstring& path) {
   const Captured c = runAndCapture(env.cli, L"dump --json " + quotedArgument(path), kCliTimeout);
   run.equal(L"exit code of kjvt58-cli dump --json " + path, 0, c.exit_code);
-  json::Value v = json::parse(c.output);
-  run.equal(L"kjvt58-cli status of " + path, L"ok", v["status"].text);
+  JsonValue v = kj::test::parseJson(c.output);
+  run.equal(L"kjvt58-cli status of " + path, L"ok", jsonText(v, "status"));
   return v;
 }
 
-std::wstring barcodeText(const json::Value& record, const char* member) {
-  const json::Value& b = record["decoded_barcode"];
-  return b.isNull() ? L"***" : b[member].text;
+std::wstring barcodeText(const JsonValue& record, const char* member) {
+  const JsonValue& b = record["decoded_barcode"];
+  return b.isNull() ? L"***" : jsonText(b, member);
 }
 
-long long count(const json::Value& v, const char* member) { return static_cast<long long>(v[member].number); }
+long long count(const JsonValue& v, const char* member) { return static_cast<long long>(v[member].number()); }
 
 void expectAgreesWithCli(Run& run, const Environment& env, App& app, const std::wstring& path) {
-  const json::Value dump = cliDump(run, env, path);
-  const json::Value& records = dump["records"];
+  const JsonValue dump = cliDump(run, env, path);
+  const JsonValue& records = dump["records"];
   const auto rows = app.rows();
-  run.equal(L"list rows against the records of kjvt58-cli", static_cast<long long>(records.items.size()),
+  run.equal(L"list rows against the records of kjvt58-cli", static_cast<long long>(records.array().size()),
             static_cast<long long>(rows.size()));
   for (std::size_t i = 0; i < rows.size(); ++i) {
-    const json::Value& r = records.at(i);
+    const JsonValue& r = records.array().at(i);
     const std::wstring where = L"list row " + num(static_cast<long long>(i)) + L" against kjvt58-cli: ";
     run.equal(where + L"通し番号", num(static_cast<long long>(i)), rows[i][0]);
-    run.equal(where + L"datetime", r["datetime"].text, rows[i][1]);
+    run.equal(where + L"datetime", jsonText(r, "datetime"), rows[i][1]);
     run.equal(where + L"joint_kind", barcodeText(r, "joint_kind"), rows[i][2]);
     run.equal(where + L"joint_size", barcodeText(r, "joint_size"), rows[i][3]);
-    run.equal(where + L"exit_code", r["exit_code"].text, rows[i][4]);
+    run.equal(where + L"exit_code", jsonText(r, "exit_code"), rows[i][4]);
   }
   const auto texts = app.status().texts();
   run.equal(L"number of status bar parts", 4, static_cast<long long>(texts.size()));
   run.equal(L"status bar part 1 against kjvt58-cli",
-            L"総記録数: " + num(static_cast<long long>(records.items.size())) + L" 件", texts[1]);
+            L"総記録数: " + num(static_cast<long long>(records.array().size())) + L" 件", texts[1]);
   run.equal(L"status bar part 2 against kjvt58-cli", L"不良データ: " + num(count(dump, "bad_count")) + L" 件",
             texts[2]);
   run.equal(L"status bar part 3 against kjvt58-cli",
@@ -320,7 +325,7 @@ void expectAgreesWithCli(Run& run, const Environment& env, App& app, const std::
 }
 
 // Every field of the detail dialog against the decoded record of the tool.
-void expectDetailAgreesWithCli(Run& run, HWND dialog, const json::Value& r, bool battery) {
+void expectDetailAgreesWithCli(Run& run, HWND dialog, const JsonValue& r, bool battery) {
   const std::vector<std::pair<int, const char*>> members = {{1035, "lot_number"},
                                                             {1036, "number"},
                                                             {1037, "datetime"},
@@ -358,25 +363,26 @@ void expectDetailAgreesWithCli(Run& run, HWND dialog, const json::Value& r, bool
                                                                     {1082, "battery_temperature_before"},
                                                                     {1083, "battery_temperature_after"}};
   const std::wstring suffix = L" against kjvt58-cli";
-  for (const auto& [id, member] : members) run.equal(fieldName(id) + suffix, r[member].text, fieldText(dialog, id));
+  for (const auto& [id, member] : members)
+    run.equal(fieldName(id) + suffix, jsonText(r, member), fieldText(dialog, id));
   for (const auto& [id, member] : joint)
     run.equal(fieldName(id) + suffix, barcodeText(r, member), fieldText(dialog, id));
-  const std::wstring mode = r["input_mode_text"].text;
-  run.equal(fieldName(1049) + suffix, mode.empty() ? r["joint_barcode"].text : mode, fieldText(dialog, 1049));
+  const std::wstring mode = jsonText(r, "input_mode_text");
+  run.equal(fieldName(1049) + suffix, mode.empty() ? jsonText(r, "joint_barcode") : mode, fieldText(dialog, 1049));
   if (battery) {
     for (const auto& [id, member] : battery_members)
-      run.equal(fieldName(id) + suffix, r[member].text, fieldText(dialog, id));
+      run.equal(fieldName(id) + suffix, jsonText(r, member), fieldText(dialog, id));
   }
 }
 
 void expectEveryRecordInDetail(Run& run, const Environment& env, App& app, HWND dialog, const std::wstring& path,
                                bool battery) {
-  const json::Value dump = cliDump(run, env, path);
-  const json::Value& records = dump["records"];
-  for (std::size_t i = 0; i < records.items.size(); ++i) {
+  const JsonValue dump = cliDump(run, env, path);
+  const JsonValue& records = dump["records"];
+  for (std::size_t i = 0; i < records.array().size(); ++i) {
     showRecord(app, dialog, static_cast<int>(i));
     run.equal(fieldName(ids::kDetailIndex), num(static_cast<long long>(i)), fieldText(dialog, ids::kDetailIndex));
-    expectDetailAgreesWithCli(run, dialog, records.at(i), battery);
+    expectDetailAgreesWithCli(run, dialog, records.array().at(i), battery);
   }
 }
 
