@@ -4,7 +4,7 @@
 #include "record/code_tables.h"
 #include "records_io/paths.h"
 #include "records_io/record_file_reader.h"
-#include "records_io/text_encoding.h"
+#include "base/text_encoding.h"
 
 namespace kj::cli {
 

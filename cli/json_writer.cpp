@@ -4,7 +4,7 @@
 #include <charconv>
 #include <cmath>
 
-#include "records_io/text_encoding.h"
+#include "base/text_encoding.h"
 
 namespace kj::json {
 

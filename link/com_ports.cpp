@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "records_io/paths.h"
+#include "base/fs_path.h"
 
 namespace kj {
 

@@ -1,7 +1,7 @@
 #include <vector>
 
 #include "link/com_ports.h"
-#include "records_io/win32_include.h"
+#include "base/win32_include.h"
 
 namespace kj {
 

@@ -1,7 +1,7 @@
 #pragma once
-// Path helpers that decide how a record file is read.
+// The path rules of record files: which paths are record files and how their
+// extension decides how they are read.
 
-#include <filesystem>
 #include <string>
 
 namespace kj {
@@ -19,10 +19,5 @@ std::wstring stem(const std::wstring& path);
 
 // True for the extensions the program reads: efd, efdx, mrg, mrgx.
 bool isRecordFilePath(const std::wstring& path);
-
-// A file system path for a wide path: UTF-16 on Windows, UTF-8 bytes elsewhere
-// (the standard conversion would depend on the process locale).
-std::filesystem::path fsPath(const std::wstring& path);
-std::wstring widePath(const std::filesystem::path& path);
 
 }  // namespace kj

@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "record/control_chars.h"
+#include "base/fs_path.h"
 #include "records_io/paths.h"
 
 namespace kj {

@@ -1,46 +1,54 @@
 #include "records_io/record_file_writer.h"
 
-#include <chrono>
-#include <cstdio>
-#include <ctime>
-#include <filesystem>
 #include <fstream>
+#include <optional>
 
+#include "base/fs_path.h"
+#include "base/text_encoding.h"
 #include "records_io/record_file_reader.h"
-#include "records_io/paths.h"
-#include "records_io/text_encoding.h"
 
 namespace kj {
 
 bool writeRecordFile(const std::wstring& path, const std::wstring& text, bool substitute, unsigned code_page) {
-  std::string bytes = encodeText(text, code_page);
+  // Convert first: a text that cannot be converted must not cost the user the
+  // file that is already there.
+  std::optional<std::string> bytes = encodeText(text, code_page);
+  if (!bytes) return false;
   if (substitute) {
-    for (char& b : bytes) b = static_cast<char>(substituteByte(static_cast<unsigned char>(b)));
+    for (char& b : *bytes) b = static_cast<char>(substituteByte(static_cast<unsigned char>(b)));
   }
   std::ofstream out(fsPath(path), std::ios::binary | std::ios::trunc);
   if (!out.is_open()) return false;
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  out.flush();
-  return static_cast<bool>(out);
+  out.write(bytes->data(), static_cast<std::streamsize>(bytes->size()));
+  // The data reach the disk only with the close; a full disk shows there.
+  out.close();
+  return !out.fail();
 }
 
-LocalDateTime systemLocalTime() {
-  const std::time_t now = std::time(nullptr);
-  std::tm tm{};
-#ifdef _WIN32
-  localtime_s(&tm, &now);
-#else
-  localtime_r(&now, &tm);
-#endif
-  return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
+namespace {
+// value in decimal with at least `width` digits, a minus sign in front of a
+// negative value.
+void appendPadded(std::wstring& out, int value, std::size_t width) {
+  const long long v = value;
+  std::wstring digits = std::to_wstring(v < 0 ? -v : v);
+  if (v < 0) out.push_back(L'-');
+  if (digits.size() < width) out.append(width - digits.size(), L'0');
+  out += digits;
 }
+}  // namespace
 
 std::wstring makeTimestampName(const Clock& clock) {
   const LocalDateTime t = clock();
-  wchar_t buf[64];
-  std::swprintf(buf, sizeof buf / sizeof buf[0], L"%04d_%02d%02d_%02d%02d%02d", t.year, t.month, t.day, t.hour,
-                t.minute, t.second);
-  return buf;
+  std::wstring name;
+  appendPadded(name, t.year, 4);
+  name.push_back(L'_');
+  appendPadded(name, t.month, 2);
+  appendPadded(name, t.day, 2);
+  name.push_back(L'_');
+  appendPadded(name, t.hour, 2);
+  appendPadded(name, t.minute, 2);
+  appendPadded(name, t.second, 2);
+  return name;
 }
 
 }  // namespace kj

@@ -1,6 +1,6 @@
 #include "settings/registry_store.h"
 
-#include "records_io/win32_include.h"
+#include "base/win32_include.h"
 
 #include <algorithm>
 #include <cstring>

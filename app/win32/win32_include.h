@@ -2,7 +2,7 @@
 // The Windows headers of the application layer: <windows.h> as all platform
 // code includes it, then the common controls and common dialogs.
 
-#include "records_io/win32_include.h"
+#include "base/win32_include.h"
 
 #include <commctrl.h>
 #include <commdlg.h>

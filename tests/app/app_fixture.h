@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "app/main_window.h"
-#include "settings/memory_store.h"
+#include "tests/support/memory_store.h"
 #include "settings/settings.h"
 #include "tests/app/fake_ui.h"
 #include "tests/support/record_fixture.h"

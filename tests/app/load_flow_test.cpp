@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "records_io/paths.h"
+#include "base/fs_path.h"
 #include "tests/app/app_fixture.h"
 
 namespace kj::app {

@@ -5,9 +5,9 @@
 #include <cmath>
 
 #include "record/record_text.h"
-#include "records_io/paths.h"
+#include "base/fs_path.h"
 #include "records_io/record_file_reader.h"
-#include "records_io/text_encoding.h"
+#include "base/text_encoding.h"
 #include "tests/support/json_reader.h"
 #include "tests/support/record_fixture.h"
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "records_io/text_encoding.h"
+#include "base/text_encoding.h"
 #include "tests/samples/sample_files.h"
 #include "tests/support/record_fixture.h"
 

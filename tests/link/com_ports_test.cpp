@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "records_io/paths.h"
+#include "base/fs_path.h"
 #include "tests/support/record_fixture.h"
 
 namespace kj {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "base/fs_path.h"
 #include "records_io/paths.h"
 #include "tests/support/record_fixture.h"
 

@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include "records_io/paths.h"
+#include "base/fs_path.h"
 #include "records_io/record_file_reader.h"
-#include "records_io/text_encoding.h"
+#include "base/text_encoding.h"
 #include "tests/support/record_fixture.h"
 
 namespace kj {
@@ -53,9 +53,28 @@ TEST(WriterTest, FailsWhenTheFileCannotBeCreated) {
   EXPECT_FALSE(writeRecordFile(widePath(dir.path()), L"1,", true, code_page_ansi));
 }
 
+TEST(WriterTest, ATextThatCannotBeConvertedFailsAndLeavesTheFileAlone) {
+  test::TempDir dir;
+  const std::wstring path = dir.file(L"out.efdx");
+  ASSERT_TRUE(writeRecordFile(path, L"1,", true, code_page_ansi));
+  const std::string before = test::readBytes(path);
+  // A code page the conversion does not know stands for any failed conversion.
+  constexpr unsigned unknown_code_page = 54321;
+  EXPECT_FALSE(writeRecordFile(path, L"2,", true, unknown_code_page));
+  EXPECT_EQ(test::readBytes(path), before);
+  EXPECT_FALSE(encodeText(L"2,", unknown_code_page).has_value());
+  EXPECT_EQ(encodeText(L"", code_page_ansi), std::optional<std::string>(""));
+}
+
 TEST(TimestampNameTest, PadsEveryPartAfterTheYear) {
   EXPECT_EQ(makeTimestampName([] { return LocalDateTime{2024, 3, 5, 9, 7, 2}; }), L"2024_0305_090702");
   EXPECT_EQ(makeTimestampName([] { return LocalDateTime{1999, 12, 31, 23, 59, 59}; }), L"1999_1231_235959");
+  // A clock out of its range must not overrun anything: the values are
+  // written in full.
+  EXPECT_EQ(makeTimestampName([] { return LocalDateTime{123456789, 99, -1, 2147483647, 0, 0}; }),
+            L"123456789_99-01_21474836470000");
+  EXPECT_EQ(makeTimestampName([] { return LocalDateTime{-2147483647 - 1, 1, 1, 0, 0, 0}; }),
+            L"-2147483648_0101_000000");
   const std::wstring now = makeTimestampName();
   ASSERT_EQ(now.size(), 16U);
   EXPECT_EQ(now[4], L'_');

@@ -2,7 +2,7 @@
 #include <cstdio>
 
 #include "records_io/paths.h"
-#include "records_io/text_encoding.h"
+#include "base/text_encoding.h"
 #include "tests/samples/sample_files.h"
 #include "tests/support/record_fixture.h"
 

@@ -1,4 +1,4 @@
-#include "settings/memory_store.h"
+#include "tests/support/memory_store.h"
 
 #include <gtest/gtest.h>
 

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "settings/settings.h"
-#include "records_io/win32_include.h"
+#include "base/win32_include.h"
 #include "store_contract.h"
 #include "value_printers.h"
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "settings/memory_store.h"
+#include "tests/support/memory_store.h"
 #include "value_printers.h"
 
 namespace kj {

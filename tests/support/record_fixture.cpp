@@ -7,7 +7,7 @@
 #include <stdexcept>
 
 #include "record/conversions.h"
-#include "records_io/paths.h"
+#include "base/fs_path.h"
 #include "records_io/record_file_reader.h"
 
 namespace kj::test {

@@ -1,4 +1,4 @@
-#include "records_io/text_encoding.h"
+#include "base/text_encoding.h"
 
 #include <cstdint>
 

@@ -1,9 +1,10 @@
-#include "records_io/text_encoding.h"
+#include "base/text_encoding.h"
 
 namespace kj {
 
-std::string encodeText(const std::wstring& text, unsigned code_page) {
+std::optional<std::string> encodeText(std::wstring_view text, unsigned code_page) {
   if (code_page == code_page_utf8) return toUtf8(text);
+  if (code_page != code_page_ansi) return std::nullopt;
   std::string out;
   out.reserve(text.size());
   for (wchar_t c : text) {

@@ -1,0 +1,17 @@
+// kjvt58-cli: the record manager's command-line tool. The arguments arrive as
+// UTF-8 bytes.
+#include <string>
+#include <vector>
+
+#include "base/text_encoding.h"
+#include "cli/console.h"
+
+namespace kj::cli {
+void useBinaryConsole() {}
+}  // namespace kj::cli
+
+int main(int argc, char** argv) {
+  std::vector<std::wstring> args;
+  for (int i = 1; i < argc; ++i) args.push_back(kj::fromUtf8(argv[i]));
+  return kj::cli::runConsole(args);
+}
