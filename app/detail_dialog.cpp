@@ -219,7 +219,7 @@ void DetailDialog::tellMainWindow() {
 }
 
 template <class Record>
-RecordDetailDialog<Record>::RecordDetailDialog(MainWindowUi& ui)
+RecordDetailDialog<Record>::RecordDetailDialog(DetailDialogUi& ui)
     : DetailDialog(ui, std::is_same_v<Record, file::EfdxBattery> ? DetailKind::battery : DetailKind::plain) {}
 
 template <class Record>

@@ -1,7 +1,7 @@
 #pragma once
 // The record detail dialogs: one record at a time in read-only fields, with
 // an index field and an up-down control to step through the records. The
-// dialog window itself is made by the Windows layer (MainWindowUi); this is
+// dialog window itself is made by the Windows layer (DetailDialogUi); this is
 // its logic, one holder per record type, owned by the main window.
 
 #include <cstddef>
@@ -43,7 +43,7 @@ class DetailDialog {
   // (the command CMD_CLEAR_SELECTION to the main window).
   using IndexChanged = std::function<void(int index)>;
 
-  DetailDialog(MainWindowUi& ui, DetailKind kind) : ui_(ui), kind_(kind) {}
+  DetailDialog(DetailDialogUi& ui, DetailKind kind) : ui_(ui), kind_(kind) {}
   DetailDialog(const DetailDialog&) = delete;
   DetailDialog& operator=(const DetailDialog&) = delete;
   virtual ~DetailDialog() = default;
@@ -97,7 +97,7 @@ class DetailDialog {
   void writeIndex();
   void tellMainWindow();
 
-  MainWindowUi& ui_;
+  DetailDialogUi& ui_;
   const DetailKind kind_;
   IndexChanged index_changed_;
   bool open_ = false;
@@ -113,7 +113,7 @@ class DetailDialog {
 template <class Record>
 class RecordDetailDialog final : public DetailDialog {
  public:
-  explicit RecordDetailDialog(MainWindowUi& ui);
+  explicit RecordDetailDialog(DetailDialogUi& ui);
 
   // openDetailDialog: closes an open dialog first, then takes a share of
   // `records` (null counts as none), creates the dialog and shows record 0.

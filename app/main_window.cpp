@@ -7,6 +7,7 @@
 
 #include "app/com_port_dialog.h"
 #include "app/copy_data.h"
+#include "app/startup.h"
 #include "app/texts.h"
 #include "record/code_tables.h"
 #include "records_io/paths.h"
@@ -38,20 +39,36 @@ constexpr int status_part_count = 4;
 
 }  // namespace
 
-ListRow listRowOf(std::size_t index, const file::Efdx& record) {
+std::wstring listCellOf(std::size_t index, const file::Efdx& record, int column) {
   const DecodedBarcode* barcode = record.decoded_barcode.get();
-  return {std::to_wstring(index), record.datetime, barcode != nullptr ? barcode->joint_kind : no_data_text,
-          barcode != nullptr ? barcode->joint_size : no_data_text, record.exit_code};
+  switch (column) {
+    case 0: return std::to_wstring(index);
+    case 1: return record.datetime;
+    case 2: return barcode != nullptr ? barcode->joint_kind : std::wstring(no_data_text);
+    case 3: return barcode != nullptr ? barcode->joint_size : std::wstring(no_data_text);
+    case 4: return record.exit_code;
+    default: return std::wstring();
+  }
 }
 
-MainWindowState::MainWindowState(MainWindowUi& ui, Settings& settings, KeyValueStore& store, std::wstring title,
-                                 PortEnumerator ports)
-    : ui_(ui),
+ListRow listRowOf(std::size_t index, const file::Efdx& record) {
+  ListRow row;
+  for (std::size_t column = 0; column < row.size(); ++column) {
+    row[column] = listCellOf(index, record, static_cast<int>(column));
+  }
+  return row;
+}
+
+MainWindowState::MainWindowState(ShellUi& shell, MainWindowUi& ui, DetailDialogUi& detail_ui, Settings& settings,
+                                 KeyValueStore& store, std::wstring title, PortEnumerator ports)
+    : shell_(shell),
+      ui_(ui),
+      detail_ui_(detail_ui),
       settings_(settings),
       store_(store),
       title_(std::move(title)),
       enumerate_ports_(std::move(ports)),
-      records_(ui) {
+      records_(detail_ui) {
   const auto tell = [this](int index) { onCommand(CMD_CLEAR_SELECTION, index); };
   records_.plain_detail.setIndexChangedHandler(tell);
   records_.battery_detail.setIndexChangedHandler(tell);
@@ -68,7 +85,7 @@ void MainWindowState::onCreate(const std::wstring& command_line) {
       const bool present =
           ports && std::find(ports->begin(), ports->end(), settings_.port_name) != ports->end();
       if (!present) {
-        ui_.messageBox(portMissingText(settings_.port_name), title_, MessageIcon::error, MessageButtons::ok);
+        shell_.messageBox(portMissingText(settings_.port_name), title_, MessageIcon::error, MessageButtons::ok);
       }
     }
   }
@@ -88,7 +105,7 @@ void MainWindowState::onCommand(int command_id, std::intptr_t param) {
     case IDM_PRINT: print(); break;
     case IDM_PRINT_SETTINGS: printSettings(); break;
     case IDM_EXPORT_KML: exportKml(); break;
-    case IDM_ABOUT: ui_.showAboutBox(); break;
+    case IDM_ABOUT: shell_.showAboutBox(); break;
     case IDM_EXIT: ui_.destroyWindow(); break;
     case CMD_RECEIVE_HEADER: break;
     case CMD_RECEIVE_ENDED: receiveEnded(param != 0); break;
@@ -107,17 +124,30 @@ void MainWindowState::onListItemChanged(int item_index) {
   if (DetailDialog* dialog = showRecordWindow()) dialog->showRecord(item_index);
 }
 
+std::wstring MainWindowState::listCellText(int index, int column) const {
+  if (index < 0) return std::wstring();
+  const auto cell = [&](const auto& shown) {
+    if (!shown || static_cast<std::size_t>(index) >= shown->size()) return std::wstring();
+    const auto i = static_cast<std::size_t>(index);
+    return listCellOf(i, (*shown)[i], column);
+  };
+  switch (listed_) {
+    case Listed::plain: return cell(records_.plain_records);
+    case Listed::battery: return cell(records_.battery_records);
+    case Listed::none: break;
+  }
+  return std::wstring();
+}
+
 void MainWindowState::onCloseRequest() {
-  const MessageAnswer answer = ui_.messageBox(std::wstring(close_question_text), title_, MessageIcon::question,
+  const MessageAnswer answer = shell_.messageBox(std::wstring(close_question_text), title_, MessageIcon::question,
                                               MessageButtons::yes_no);
   if (answer == MessageAnswer::yes) ui_.destroyWindow();
 }
 
 void MainWindowState::onCopyData(std::uintptr_t tag, const void* data, std::size_t size) {
-  if (tag != command_line_tag || busy_) return;
-  const std::optional<std::wstring> path = copyDataText(data, size);
-  if (!path) return;
-  loadFile(*path);
+  const std::optional<std::wstring> path = handedOverPath(WindowMode::main, busy_, tag, data, size);
+  if (path) loadFile(*path);
 }
 
 void MainWindowState::onDetailShowRecord(DetailKind kind, std::intptr_t index) { detail(kind).showRecord(index); }
@@ -167,7 +197,7 @@ void MainWindowState::openCommand() {
       {std::wstring(merged_file_filter_label), std::wstring(merged_file_filter_pattern)},
   };
   request.must_exist = true;
-  const std::optional<std::wstring> path = ui_.openFileDialog(request);
+  const std::optional<std::wstring> path = shell_.openFileDialog(request);
   if (path) loadFile(*path);
 }
 
@@ -194,11 +224,12 @@ void MainWindowState::displayRecords() {
     records_.plain_detail.close();
     records_.battery_detail.close();
     ui_.listDeleteAllItems();
+    listed_ = Listed::none;
     for (int part = 0; part < status_part_count; ++part) ui_.setStatusText(part, std::wstring());
 
     *shown = reader->parseRecords(any_coord, bad_count, abnormal_end_count);
     if (!*shown) {
-      ui_.messageBox(std::wstring(invalid_data_text), std::wstring(invalid_data_caption), MessageIcon::error,
+      shell_.messageBox(std::wstring(invalid_data_text), std::wstring(invalid_data_caption), MessageIcon::error,
                      MessageButtons::ok);
       snapshot_.records_shown = false;
       snapshot_.any_coord = false;
@@ -208,9 +239,11 @@ void MainWindowState::displayRecords() {
 
     const std::vector<Record>& records = **shown;
     const std::wstring* lot_number = nullptr;
-    for (std::size_t i = 0; i < records.size(); ++i) {
-      ui_.listInsertRow(static_cast<int>(i), listRowOf(i, records[i]));
-      if (!records[i].checksum_error) lot_number = &records[i].lot_number;
+    // The list reads its rows from the shown vector when it draws them.
+    listed_ = battery ? Listed::battery : Listed::plain;
+    ui_.listSetItemCount(static_cast<int>(records.size()));
+    for (const Record& record : records) {
+      if (!record.checksum_error) lot_number = &record.lot_number;
     }
     ui_.setStatusText(1, recordCountText(records.size()));
     ui_.setStatusText(2, badCountText(bad_count));
@@ -230,7 +263,7 @@ void MainWindowState::displayRecords() {
   snapshot_.any_coord = any_coord;
   applyCommandState();
 
-  if (bad_count > 0) ui_.messageBox(badDataText(bad_count), title_, MessageIcon::error, MessageButtons::ok);
+  if (bad_count > 0) shell_.messageBox(badDataText(bad_count), title_, MessageIcon::error, MessageButtons::ok);
 }
 
 template void MainWindowState::displayRecords<file::Efdx>();
@@ -257,7 +290,7 @@ DetailDialog* MainWindowState::showRecordWindow() {
     default:
       break;
   }
-  if (dialog != nullptr) ui_.setDetailTitle(dialog->kind(), records_.current_path);
+  if (dialog != nullptr) detail_ui_.setDetailTitle(dialog->kind(), records_.current_path);
   return dialog;
 }
 
@@ -274,7 +307,7 @@ void MainWindowState::clearListSelection() {
 void MainWindowState::comPortCommand() {
   FlagScope busy(busy_);
   ComPortDialogModel model(enumerate_ports_ ? enumerate_ports_() : nullptr, settings_.port_name);
-  ui_.showComPortDialog(model);
+  shell_.showComPortDialog(model);
   settings_.port_name = model.portName();
   // A store that cannot be written keeps the choice for this run only.
   save_settings(settings_, store_);

@@ -21,9 +21,10 @@ class MainWindowState final : public MainWindowEvents {
   // Lists the COM ports that exist; enumerate_ports by default.
   using PortEnumerator = std::function<PortList()>;
 
-  // `ui`, `settings` and `store` must outlive the state. `title` is the
+  // The three UIs, `settings` and `store` must outlive the state. `title` is the
   // window title, the caption of the window's message boxes.
-  MainWindowState(MainWindowUi& ui, Settings& settings, KeyValueStore& store,
+  MainWindowState(ShellUi& shell, MainWindowUi& ui, DetailDialogUi& detail_ui, Settings& settings,
+                  KeyValueStore& store,
                   std::wstring title = std::wstring(app_title),
                   PortEnumerator ports = [] { return enumerate_ports(); });
 
@@ -31,6 +32,7 @@ class MainWindowState final : public MainWindowEvents {
   void onCreate(const std::wstring& command_line) override;
   void onCommand(int command_id, std::intptr_t param) override;
   void onListItemChanged(int item_index) override;
+  std::wstring listCellText(int index, int column) const override;
   void onCloseRequest() override;
   void onCopyData(std::uintptr_t tag, const void* data, std::size_t size) override;
   void onDetailShowRecord(DetailKind kind, std::intptr_t index) override;
@@ -84,7 +86,9 @@ class MainWindowState final : public MainWindowEvents {
   void printSettings() {}
   void exportKml() {}
 
+  ShellUi& shell_;
   MainWindowUi& ui_;
+  DetailDialogUi& detail_ui_;
   Settings& settings_;
   KeyValueStore& store_;
   const std::wstring title_;
@@ -92,6 +96,9 @@ class MainWindowState final : public MainWindowEvents {
   bool busy_ = false;
   CommandSnapshot snapshot_;
   RecordSet records_;
+  // The records the list shows: none, or the vector of one record type.
+  enum class Listed { none, plain, battery };
+  Listed listed_ = Listed::none;
   // Set while our own calls may produce notifications that are not the
   // user's.
   bool showing_record_window_ = false;

@@ -14,7 +14,7 @@
 namespace kj::app {
 
 struct RecordSet {
-  explicit RecordSet(MainWindowUi& ui) : plain_detail(ui), battery_detail(ui) {}
+  explicit RecordSet(DetailDialogUi& ui) : plain_detail(ui), battery_detail(ui) {}
 
   // The file last loaded (or saved); empty until then and after an unsaved
   // receive.
@@ -34,5 +34,7 @@ struct RecordSet {
 // The five column texts of list row `index` for `record`; "***" for the
 // joint kind and size of a record without a decoded barcode.
 ListRow listRowOf(std::size_t index, const file::Efdx& record);
+// Column `column` (0-4) of that row alone; empty for other columns.
+std::wstring listCellOf(std::size_t index, const file::Efdx& record, int column);
 
 }  // namespace kj::app

@@ -2,16 +2,22 @@
 // The window logic's view of the user interface, in both directions, with no
 // Windows types in it.
 //
-//   MainWindowUi      logic -> window: operations the logic asks for. The
-//                     Windows layer implements them with the main window, its
-//                     controls and dialogs; tests implement them with a fake
-//                     that records calls and answers dialogs.
+//   logic -> window: operations the logic asks for, split by who needs them.
+//   The Windows layer implements them with the windows, their controls and
+//   dialogs; tests implement them with a fake that records calls and answers
+//   dialogs.
+//     ShellUi         what every window needs: message box, file dialogs, the
+//                     COM port dialog, the about box, the progress window,
+//                     posting a command from another thread.
+//     MainWindowUi    the main window's menu, buttons, record list and status
+//                     bar, and its destruction.
+//     DetailDialogUi  the record detail dialogs (DetailDialog uses only this).
 //   MainWindowEvents  window -> logic: what the window procedures report. The
 //                     window logic (MainWindowState) implements it; a window
 //                     procedure turns one message into one call and does
 //                     nothing else of substance.
 //
-// Everything is called on the window thread, except MainWindowUi::postCommand.
+// Everything is called on the window thread, except ShellUi::postCommand.
 // Texts are final display texts; ids are the numbers of app/ids.h. Modal
 // operations (message box, file dialogs, COM port dialog, about box) return
 // only when the user has answered; window messages arriving meanwhile may call
@@ -72,6 +78,57 @@ constexpr int detailTemplateId(DetailKind kind) {
 inline constexpr std::size_t list_column_count = 5;
 using ListRow = std::array<std::wstring, list_column_count>;
 
+// Operations every window of the program needs (the main window and the
+// simple mode window each implement them): modal dialogs owned by the
+// window, the progress window of a receive, and posting a command.
+class ShellUi {
+ public:
+  ShellUi() = default;
+  ShellUi(const ShellUi&) = delete;
+  ShellUi& operator=(const ShellUi&) = delete;
+  virtual ~ShellUi() = default;
+
+  // Modal message box owned by the window; returns the button pressed (ok
+  // for the ok-only box).
+  virtual MessageAnswer messageBox(const std::wstring& text, const std::wstring& caption,
+                                   MessageIcon icon, MessageButtons buttons) = 0;
+
+  // Modal file dialogs owned by the window. The chosen path, or nothing when
+  // the user cancels (or the dialog fails).
+  virtual std::optional<std::wstring> openFileDialog(const OpenFileRequest& request) = 0;
+  virtual std::optional<std::wstring> saveFileDialog(const SaveFileRequest& request) = 0;
+
+  // Posts command `command_id` with second parameter `param` to the window;
+  // it arrives later as the window's command event. Safe to call from any
+  // thread; never waits for the window thread.
+  virtual void postCommand(int command_id, std::intptr_t param) = 0;
+
+  // Runs the COM port dialog (IDD_COM_PORT) over `model`: fills drop-down
+  // IDC_COM_PORT_LIST with model.entries(), selects model.initialSelection(),
+  // and on "OK" ends with model.accept(selected entry or -1). The close box
+  // ends with ComPortDialogModel::closed_result. Returns the result.
+  virtual int showComPortDialog(ComPortDialogModel& model) = 0;
+  // Runs the about box (IDD_ABOUT) until "OK" or Escape.
+  virtual void showAboutBox() = 0;
+
+  // --- progress window IDD_PROGRESS (modeless, owned by the window) ---
+
+  // Creates the progress window, places it at the window's left edge +
+  // `left_offset`, level with its top, keeping its size, and shows it; its
+  // bar has the range 0-100 at position 0. False when it cannot be created.
+  // Called only while no progress window exists.
+  virtual bool createProgressWindow(int left_offset) = 0;
+  // Position (0-100) of the bar IDC_PROGRESS_BAR.
+  virtual void setProgressPosition(int percent) = 0;
+  // Text of the line IDC_PROGRESS_TEXT.
+  virtual void setProgressText(const std::wstring& text) = 0;
+  // Asks the progress window to close (it goes once the request arrives) and
+  // forgets it. Nothing when there is none.
+  virtual void closeProgressWindow() = 0;
+};
+
+// The main window's own controls: its menu, its button bar, the record list
+// IDC_RECORD_LIST and the status bar IDC_STATUS_BAR.
 class MainWindowUi {
  public:
   MainWindowUi() = default;
@@ -79,47 +136,36 @@ class MainWindowUi {
   MainWindowUi& operator=(const MainWindowUi&) = delete;
   virtual ~MainWindowUi() = default;
 
-  // --- main window ---
-
   // Enables the main menu's item `command_id`, or grays it.
   virtual void enableMenuItem(int command_id, bool enabled) = 0;
   // Enables or disables the button-bar button that sends `command_id`. Ids
   // without a button are ignored.
   virtual void enableButton(int command_id, bool enabled) = 0;
 
-  // Modal message box owned by the main window; returns the button pressed
-  // (ok for the ok-only box).
-  virtual MessageAnswer messageBox(const std::wstring& text, const std::wstring& caption,
-                                   MessageIcon icon, MessageButtons buttons) = 0;
-
-  // Modal file dialogs owned by the main window. The chosen path, or nothing
-  // when the user cancels (or the dialog fails).
-  virtual std::optional<std::wstring> openFileDialog(const OpenFileRequest& request) = 0;
-  virtual std::optional<std::wstring> saveFileDialog(const SaveFileRequest& request) = 0;
-
   // Destroys the main window (the message loop then ends). No event follows
   // except those the destruction itself produces.
   virtual void destroyWindow() = 0;
 
-  // Posts command `command_id` with second parameter `param` to the main
-  // window; it arrives later as MainWindowEvents::onCommand. Safe to call from
-  // any thread; never waits for the window thread.
-  virtual void postCommand(int command_id, std::intptr_t param) = 0;
-
-  // --- list view IDC_RECORD_LIST and status bar IDC_STATUS_BAR ---
-
+  // The list holds no rows of its own: it shows `count` rows and asks
+  // MainWindowEvents::listCellText for the texts of the rows it draws.
   virtual void listDeleteAllItems() = 0;
-  // Inserts row `index` (0-based, rows are inserted in ascending order) with
-  // the five column texts.
-  virtual void listInsertRow(int index, const ListRow& texts) = 0;
+  // Sets the number of rows, 0-based rows 0 .. count-1, and redraws them.
+  virtual void listSetItemCount(int count) = 0;
   // Clears the selected and focused state of every item. The item-changed
   // notifications this produces may arrive (synchronously) as
   // onListItemChanged before it returns.
   virtual void listClearSelection() = 0;
   // Text of status bar part 0-3.
   virtual void setStatusText(int part, const std::wstring& text) = 0;
+};
 
-  // --- record detail dialogs (modeless, no owner window) ---
+// The record detail dialogs (modeless, no owner window).
+class DetailDialogUi {
+ public:
+  DetailDialogUi() = default;
+  DetailDialogUi(const DetailDialogUi&) = delete;
+  DetailDialogUi& operator=(const DetailDialogUi&) = delete;
+  virtual ~DetailDialogUi() = default;
 
   // Creates the dialog of `kind` from its template, places it at the main
   // window's left edge + `left_offset`, level with its top, keeping its size,
@@ -135,16 +181,6 @@ class MainWindowUi {
   // Range of the up-down control IDC_DETAIL_INDEX_SPIN (buddy of the index
   // field); its position is set to `lowest`.
   virtual void setDetailIndexRange(DetailKind kind, int lowest, int highest) = 0;
-
-  // --- modal dialogs owned by the main window ---
-
-  // Runs the COM port dialog (IDD_COM_PORT) over `model`: fills drop-down
-  // IDC_COM_PORT_LIST with model.entries(), selects model.initialSelection(),
-  // and on "OK" ends with model.accept(selected entry or -1). The close box
-  // ends with ComPortDialogModel::closed_result. Returns the result.
-  virtual int showComPortDialog(ComPortDialogModel& model) = 0;
-  // Runs the about box (IDD_ABOUT) until "OK" or Escape.
-  virtual void showAboutBox() = 0;
 };
 
 class MainWindowEvents {
@@ -172,6 +208,11 @@ class MainWindowEvents {
   // LVN_ITEMCHANGED), with the item index of the notification as it came
   // (-1 when it concerns all items). Answer the notification with 0.
   virtual void onListItemChanged(int item_index) = 0;
+
+  // The text the list shows in row `index`, column `column` (0-4): the list
+  // asks for it whenever it draws the row or is asked for the text. Empty
+  // outside the rows shown. Must not call back into the UI.
+  virtual std::wstring listCellText(int index, int column) const = 0;
 
   // The title-bar close (WM_CLOSE). Do not pass it on to the default
   // handling: the logic destroys the window through destroyWindow if the

@@ -65,6 +65,18 @@ INT_PTR CALLBACK aboutBoxProc(HWND dialog, UINT message, WPARAM wparam, LPARAM) 
   }
 }
 
+INT_PTR CALLBACK progressWindowProc(HWND dialog, UINT message, WPARAM, LPARAM) {
+  switch (message) {
+    case WM_INITDIALOG:
+      return TRUE;
+    case WM_CLOSE:
+      DestroyWindow(dialog);
+      return TRUE;
+    default:
+      return FALSE;
+  }
+}
+
 }  // namespace
 
 int runComPortDialog(HINSTANCE instance, HWND owner, app::ComPortDialogModel& model) {
@@ -76,6 +88,21 @@ int runComPortDialog(HINSTANCE instance, HWND owner, app::ComPortDialogModel& mo
 
 void runAboutBox(HINSTANCE instance, HWND owner) {
   DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_ABOUT), owner, aboutBoxProc, 0);
+}
+
+HWND openProgressWindow(HINSTANCE instance, HWND owner, int left_offset) {
+  HWND dialog = CreateDialogParamW(instance, MAKEINTRESOURCEW(IDD_PROGRESS), owner,
+                                   progressWindowProc, 0);
+  if (dialog == nullptr) return nullptr;
+  RECT owner_rect{};
+  if (owner != nullptr && GetWindowRect(owner, &owner_rect)) {
+    SetWindowPos(dialog, nullptr, owner_rect.left + left_offset, owner_rect.top, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  SendDlgItemMessageW(dialog, IDC_PROGRESS_BAR, PBM_SETRANGE32, 0, 100);
+  SendDlgItemMessageW(dialog, IDC_PROGRESS_BAR, PBM_SETPOS, 0, 0);
+  ShowWindow(dialog, SW_SHOW);
+  return dialog;
 }
 
 }  // namespace kj::win32

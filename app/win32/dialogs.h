@@ -14,4 +14,10 @@ int runComPortDialog(HINSTANCE instance, HWND owner, app::ComPortDialogModel& mo
 // Runs the about box (IDD_ABOUT) owned by `owner` until "OK" or Escape.
 void runAboutBox(HINSTANCE instance, HWND owner);
 
+// Creates the progress window (IDD_PROGRESS) owned by `owner`, placed at the
+// owner's left edge + `left_offset`, level with its top, keeping its size, and
+// shows it; the bar's range is 0-100 at position 0. Its close request destroys
+// it; otherwise it goes with its owner. Null when it cannot be created.
+HWND openProgressWindow(HINSTANCE instance, HWND owner, int left_offset);
+
 }  // namespace kj::win32

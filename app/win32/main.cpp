@@ -5,9 +5,10 @@
 #include <memory>
 #include <string>
 
+#include "app/copy_data.h"
 #include "app/ids.h"
 #include "app/main_window.h"
-#include "app/win32/command_line.h"
+#include "app/startup.h"
 #include "app/win32/handles.h"
 #include "app/win32/main_window.h"
 #include "app/win32/win32_include.h"
@@ -19,9 +20,6 @@ namespace {
 
 // Strings 103 and 109 are read into buffers of this many characters.
 constexpr int string_buffer_length = 100;
-
-// Data tag of the command line handed to the running instance.
-constexpr ULONG_PTR command_line_data_tag = 1;
 
 std::wstring loadString(HINSTANCE instance, UINT id) {
   std::array<wchar_t, string_buffer_length> buffer{};
@@ -36,7 +34,7 @@ void handOver(HWND running, const std::wstring& command_line) {
   // GetLastActivePopup answers the window itself when it has no pop-up.
   SetForegroundWindow(GetLastActivePopup(running));
   COPYDATASTRUCT data{};
-  data.dwData = command_line_data_tag;
+  data.dwData = app::command_line_tag;
   // The text with its terminating zero.
   data.cbData = static_cast<DWORD>((command_line.size() + 1) * sizeof(wchar_t));
   data.lpData = const_cast<wchar_t*>(command_line.c_str());  // only read by the receiver
@@ -61,23 +59,21 @@ int runMessageLoop(MainWindow& window, HACCEL accelerators) {
 }
 
 int run(HINSTANCE instance, int show_command) {
-  std::wstring command_line = argumentsOf(GetCommandLineW());
-  const bool simple_mode = isSimpleModeArgument(command_line);
-  command_line = stripQuotes(std::move(command_line));
-
   const std::wstring title = loadString(instance, IDS_APP_TITLE);
   const std::wstring class_name = loadString(instance, IDS_CLASS_NAME);
 
   // One instance: a second start passes its command line on and ends. Both
   // modes use the same class, so either finds the other.
-  if (HWND running = FindWindowW(class_name.c_str(), nullptr)) {
-    handOver(running, command_line);
+  HWND running = FindWindowW(class_name.c_str(), nullptr);
+  const app::StartPlan plan = app::planStart(app::argumentsOf(GetCommandLineW()), running != nullptr);
+  if (plan.hand_off) {
+    handOver(running, plan.command_line);
     return 0;
   }
 
   // The simple mode window is not part of this build yet; started with
   // -easy the program ends without a window, as a failed creation does.
-  if (simple_mode) return 0;
+  if (plan.mode == app::WindowMode::easy) return 0;
 
   INITCOMMONCONTROLSEX controls{};
   controls.dwSize = sizeof controls;
@@ -108,10 +104,11 @@ int run(HINSTANCE instance, int show_command) {
   const WindowClassRegistration registration(window_class);
   if (!registration) return 0;
 
-  const MainWindow::LogicFactory make_logic = [&](app::MainWindowUi& ui) {
-    return std::make_unique<app::MainWindowState>(ui, settings, store, title);
+  const MainWindow::LogicFactory make_logic = [&](app::ShellUi& shell, app::MainWindowUi& ui,
+                                                   app::DetailDialogUi& detail_ui) {
+    return std::make_unique<app::MainWindowState>(shell, ui, detail_ui, settings, store, title);
   };
-  MainWindow window(instance, title, command_line, make_logic);
+  MainWindow window(instance, title, plan.command_line, make_logic);
   if (!window.create(class_name, show_command)) return 0;
 
   // Resource accelerator tables are freed by the system with the module.

@@ -107,7 +107,7 @@ MainWindow::MainWindow(HINSTANCE instance, std::wstring title, std::wstring comm
   details_[detailSlot(app::DetailKind::plain)].kind = app::DetailKind::plain;
   details_[detailSlot(app::DetailKind::battery)].kind = app::DetailKind::battery;
   for (DetailWindow& detail : details_) detail.owner = this;
-  logic_ = make_logic(*this);
+  logic_ = make_logic(*this, *this, *this);
 }
 
 MainWindow::~MainWindow() {
@@ -182,12 +182,7 @@ LRESULT MainWindow::handleMessage(HWND window, UINT message, WPARAM wparam, LPAR
 
     case WM_NOTIFY: {
       const auto* header = reinterpret_cast<const NMHDR*>(lparam);
-      if (header != nullptr && header->idFrom == IDC_RECORD_LIST &&
-          header->code == LVN_ITEMCHANGED) {
-        const auto* change = reinterpret_cast<const NMLISTVIEW*>(lparam);
-        if (acceptsEvents()) logic_->onListItemChanged(change->iItem);
-        return 0;
-      }
+      if (header != nullptr && header->idFrom == IDC_RECORD_LIST) return handleListNotify(lparam);
       break;
     }
 
@@ -232,11 +227,43 @@ LRESULT MainWindow::handleMessage(HWND window, UINT message, WPARAM wparam, LPAR
   return DefWindowProcW(window, message, wparam, lparam);
 }
 
+LRESULT MainWindow::handleListNotify(LPARAM lparam) {
+  switch (reinterpret_cast<const NMHDR*>(lparam)->code) {
+    case LVN_GETDISPINFOW: {
+      // The list draws a row, or someone asked it for a text: the text comes
+      // from the logic and is copied into the list's buffer, cut to fit.
+      LVITEMW& item = reinterpret_cast<NMLVDISPINFOW*>(lparam)->item;
+      if ((item.mask & LVIF_TEXT) == 0 || item.pszText == nullptr || item.cchTextMax <= 0) return 0;
+      const std::wstring text = acceptsEvents() ? logic_->listCellText(item.iItem, item.iSubItem)
+                                                : std::wstring();
+      const std::size_t length =
+          std::min(text.size(), static_cast<std::size_t>(item.cchTextMax) - 1);
+      std::copy_n(text.begin(), length, item.pszText);
+      item.pszText[length] = L'\0';
+      return 0;
+    }
+    case LVN_ITEMCHANGED: {
+      const auto* change = reinterpret_cast<const NMLISTVIEW*>(lparam);
+      if (acceptsEvents()) logic_->onListItemChanged(change->iItem);
+      return 0;
+    }
+    case LVN_ODSTATECHANGED: {
+      // The state of a range of rows changed at once. Item by item, the
+      // detail dialog would follow each row in turn and end at the last.
+      const auto* change = reinterpret_cast<const NMLVODSTATECHANGE*>(lparam);
+      if (acceptsEvents()) logic_->onListItemChanged(change->iTo);
+      return 0;
+    }
+    default:
+      return 0;
+  }
+}
+
 bool MainWindow::createControls(HWND window) {
   if (!button_bar_.create(window, instance_)) return false;
 
   list_ = CreateWindowExW(0, WC_LISTVIEWW, std::wstring(app::list_window_text).c_str(),
-                          WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_SINGLESEL, app::list_left,
+                          WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_SINGLESEL | LVS_OWNERDATA, app::list_left,
                           app::list_top, app::list_width, app::list_height, window,
                           controlId(IDC_RECORD_LIST), instance_, nullptr);
   if (list_ == nullptr) return false;
@@ -268,7 +295,7 @@ bool MainWindow::createControls(HWND window) {
   return true;
 }
 
-// --- MainWindowUi: main window ---
+// --- ShellUi and MainWindowUi: main window ---
 
 void MainWindow::enableMenuItem(int command_id, bool enabled) {
   HWND window = hwnd();
@@ -332,24 +359,9 @@ void MainWindow::listDeleteAllItems() {
   if (list_ != nullptr) SendMessageW(list_, LVM_DELETEALLITEMS, 0, 0);
 }
 
-void MainWindow::listInsertRow(int index, const app::ListRow& texts) {
-  if (list_ == nullptr) return;
-  MutableText first{texts[0]};
-  LVITEMW item{};
-  item.mask = LVIF_TEXT;
-  item.iItem = index;
-  item.iSubItem = 0;
-  item.pszText = first.get();
-  const auto row = SendMessageW(list_, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
-  if (row < 0) return;
-  for (std::size_t column = 1; column < texts.size(); ++column) {
-    MutableText text{texts[column]};
-    LVITEMW sub{};
-    sub.iSubItem = static_cast<int>(column);
-    sub.pszText = text.get();
-    SendMessageW(list_, LVM_SETITEMTEXTW, static_cast<WPARAM>(row),
-                 reinterpret_cast<LPARAM>(&sub));
-  }
+void MainWindow::listSetItemCount(int count) {
+  // Every row is drawn anew from the logic's texts; nothing is kept.
+  if (list_ != nullptr) SendMessageW(list_, LVM_SETITEMCOUNT, static_cast<WPARAM>(count), 0);
 }
 
 void MainWindow::listClearSelection() {
@@ -367,7 +379,7 @@ void MainWindow::setStatusText(int part, const std::wstring& text) {
                reinterpret_cast<LPARAM>(text.c_str()));
 }
 
-// --- MainWindowUi: record detail dialogs ---
+// --- DetailDialogUi: record detail dialogs ---
 
 MainWindow::DetailWindow& MainWindow::detail(app::DetailKind kind) {
   return details_[detailSlot(kind)];
@@ -496,12 +508,33 @@ bool MainWindow::handleDetailMessage(DetailWindow& detail, HWND dialog, UINT mes
   }
 }
 
-// --- MainWindowUi: modal dialogs ---
+// --- ShellUi: modal dialogs and the progress window ---
 
 int MainWindow::showComPortDialog(app::ComPortDialogModel& model) {
   return runComPortDialog(instance_, hwnd(), model);
 }
 
 void MainWindow::showAboutBox() { runAboutBox(instance_, hwnd()); }
+
+bool MainWindow::createProgressWindow(int left_offset) {
+  progress_ = openProgressWindow(instance_, hwnd(), left_offset);
+  return progress_ != nullptr;
+}
+
+void MainWindow::setProgressPosition(int percent) {
+  if (progress_ != nullptr) {
+    SendDlgItemMessageW(progress_, IDC_PROGRESS_BAR, PBM_SETPOS, static_cast<WPARAM>(percent), 0);
+  }
+}
+
+void MainWindow::setProgressText(const std::wstring& text) {
+  if (progress_ != nullptr) SetDlgItemTextW(progress_, IDC_PROGRESS_TEXT, text.c_str());
+}
+
+void MainWindow::closeProgressWindow() {
+  if (progress_ == nullptr) return;
+  PostMessageW(progress_, WM_CLOSE, 0, 0);
+  progress_ = nullptr;
+}
 
 }  // namespace kj::win32

@@ -1,9 +1,11 @@
 #pragma once
 // The main window of kjvt58.exe: the window class's procedure, the controls
 // (button bar, record list, status bar), the record detail dialogs and the
-// modal dialogs, all carried out for the portable window logic. The window
-// procedures turn each message into one call on app::MainWindowEvents; the
-// logic's requests (app::MainWindowUi) become Win32 calls here.
+// modal dialogs and the progress window, all carried out for the portable
+// window logic. The window procedures turn each message into one call on
+// app::MainWindowEvents; the logic's requests (app::ShellUi,
+// app::MainWindowUi, app::DetailDialogUi) become Win32 calls here. The record
+// list is an owner-data list: it asks the logic for the texts it draws.
 
 #include <array>
 #include <atomic>
@@ -18,11 +20,12 @@
 
 namespace kj::win32 {
 
-class MainWindow final : public app::MainWindowUi {
+class MainWindow final : public app::ShellUi, public app::MainWindowUi, public app::DetailDialogUi {
  public:
   // Makes the window logic for the window's UI operations. The logic must
-  // only keep the reference; the window calls it from WM_CREATE on.
-  using LogicFactory = std::function<std::unique_ptr<app::MainWindowEvents>(app::MainWindowUi&)>;
+  // only keep the references; the window calls it from WM_CREATE on.
+  using LogicFactory = std::function<std::unique_ptr<app::MainWindowEvents>(
+      app::ShellUi&, app::MainWindowUi&, app::DetailDialogUi&)>;
 
   // `command_line` is what the logic receives at creation (after the quote
   // rule); `title` the window title.
@@ -45,26 +48,34 @@ class MainWindow final : public app::MainWindowUi {
   // The procedure of the window class.
   static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 
-  // app::MainWindowUi.
-  void enableMenuItem(int command_id, bool enabled) override;
-  void enableButton(int command_id, bool enabled) override;
+  // app::ShellUi.
   app::MessageAnswer messageBox(const std::wstring& text, const std::wstring& caption,
                                 app::MessageIcon icon, app::MessageButtons buttons) override;
   std::optional<std::wstring> openFileDialog(const app::OpenFileRequest& request) override;
   std::optional<std::wstring> saveFileDialog(const app::SaveFileRequest& request) override;
-  void destroyWindow() override;
   void postCommand(int command_id, std::intptr_t param) override;
+  int showComPortDialog(app::ComPortDialogModel& model) override;
+  void showAboutBox() override;
+  bool createProgressWindow(int left_offset) override;
+  void setProgressPosition(int percent) override;
+  void setProgressText(const std::wstring& text) override;
+  void closeProgressWindow() override;
+
+  // app::MainWindowUi.
+  void enableMenuItem(int command_id, bool enabled) override;
+  void enableButton(int command_id, bool enabled) override;
+  void destroyWindow() override;
   void listDeleteAllItems() override;
-  void listInsertRow(int index, const app::ListRow& texts) override;
+  void listSetItemCount(int count) override;
   void listClearSelection() override;
   void setStatusText(int part, const std::wstring& text) override;
+
+  // app::DetailDialogUi.
   bool createDetailWindow(app::DetailKind kind, int left_offset) override;
   void destroyDetailWindow(app::DetailKind kind) override;
   void setDetailTitle(app::DetailKind kind, const std::wstring& title) override;
   void setDetailText(app::DetailKind kind, int control_id, const std::wstring& text) override;
   void setDetailIndexRange(app::DetailKind kind, int lowest, int highest) override;
-  int showComPortDialog(app::ComPortDialogModel& model) override;
-  void showAboutBox() override;
 
  private:
   // One record detail dialog (template 162 or 167); the dialog procedure
@@ -84,6 +95,8 @@ class MainWindow final : public app::MainWindowUi {
   bool handleDetailMessage(DetailWindow& detail, HWND dialog, UINT message, WPARAM wparam,
                            LPARAM lparam);
   bool createControls(HWND window);
+  // The list's notifications (WM_NOTIFY from IDC_RECORD_LIST).
+  LRESULT handleListNotify(LPARAM lparam);
   DetailWindow& detail(app::DetailKind kind);
   // False once the window goes away: events are no longer passed to the logic.
   bool acceptsEvents() const { return logic_ != nullptr && accepting_events_; }
@@ -106,6 +119,9 @@ class MainWindow final : public app::MainWindowUi {
   // Plain and battery detail dialogs; they have no owner window, so they are
   // destroyed here rather than with the main window.
   std::array<DetailWindow, 2> details_;
+  // The progress window (IDD_PROGRESS), owned by the main window and
+  // destroyed with it or by its own close request; null when there is none.
+  HWND progress_ = nullptr;
 };
 
 }  // namespace kj::win32

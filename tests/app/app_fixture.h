@@ -30,7 +30,7 @@ class AppTest : public ::testing::Test {
 
   // Builds the window logic and runs its creation with `command_line`.
   void create(const std::wstring& command_line = L"") {
-    state = std::make_unique<MainWindowState>(ui, settings, store, window_title, [this] {
+    state = std::make_unique<MainWindowState>(ui, ui, ui, settings, store, window_title, [this] {
       ++port_enumerations;
       return std::make_shared<const std::vector<std::wstring>>(ports);
     });

@@ -341,7 +341,7 @@ TEST_F(DetailCreation, FocusTakenDuringCreationIsKept) {
 TEST_F(DetailCreation, FailedCreationLeavesTheListUsable) {
   ui.fail_detail_create = true;
   state->loadFile(plainFile(L"nowindow.efdx", 3));
-  EXPECT_EQ(ui.rows.size(), 3U);
+  EXPECT_EQ(ui.rows().size(), 3U);
   EXPECT_FALSE(state->recordSet().plain_detail.isOpen());
   EXPECT_FALSE(state->recordSet().plain_detail.records());
   state->onListItemChanged(1);

@@ -1,9 +1,12 @@
 #pragma once
-// A scripted MainWindowUi: records what the logic asks of the window and
-// answers its dialogs from queues. Like the real window, it reports some
-// consequences of the logic's calls back through MainWindowEvents at once:
-// the index field's change notification while that field has the focus, and
-// the list's item-changed notifications when the selection is cleared.
+// A scripted user interface (ShellUi, MainWindowUi and DetailDialogUi in one
+// object): records what the logic asks of the windows and answers their
+// dialogs from queues. Like the real window, it reports some consequences of
+// the logic's calls back through MainWindowEvents at once: the index field's
+// change notification while that field has the focus, and the list's
+// item-changed notifications when the selection is cleared. Like the real
+// list, it holds only a row count and reads the texts through
+// MainWindowEvents::listCellText.
 
 #include <array>
 #include <deque>
@@ -43,7 +46,16 @@ struct FakeDetailWindow {
   std::vector<std::wstring> index_writes;
 };
 
-class FakeUi final : public MainWindowUi {
+struct FakeProgressWindow {
+  bool exists = false;
+  int created = 0;
+  int closed = 0;
+  int left_offset = 0;
+  int position = 0;
+  std::wstring text;
+};
+
+class FakeUi final : public ShellUi, public MainWindowUi, public DetailDialogUi {
  public:
   // Where the fake reports back; set once the logic exists.
   MainWindowEvents* events = nullptr;
@@ -54,7 +66,7 @@ class FakeUi final : public MainWindowUi {
   std::vector<ShownMessage> messages;
   std::vector<OpenFileRequest> open_requests;
   std::vector<SaveFileRequest> save_requests;
-  std::vector<ListRow> rows;
+  int item_count = 0;
   int list_deleted = 0;
   int selection_cleared = 0;
   std::array<std::wstring, 4> status{};
@@ -67,6 +79,7 @@ class FakeUi final : public MainWindowUi {
     int initial_selection;
   };
   std::vector<ComPortShown> com_port_shown;
+  FakeProgressWindow progress;
 
   // --- how the user answers ---
   // Answers of message boxes in order; when empty, ok boxes answer ok and
@@ -80,8 +93,8 @@ class FakeUi final : public MainWindowUi {
   std::optional<int> com_port_choice;
   // Fails the creation of detail windows.
   bool fail_detail_create = false;
-  // Runs inside the next modal operation (message box, open dialog), as a
-  // message arriving in its nested loop would.
+  // Runs inside the next modal operation (message box, file dialogs, COM
+  // port dialog, about box), as a message arriving in its nested loop would.
   std::function<void()> during_modal;
   // Runs inside createDetailWindow, as messages of the dialog's creation.
   std::function<void(DetailKind)> during_detail_create;
@@ -93,7 +106,20 @@ class FakeUi final : public MainWindowUi {
   bool menuEnabled(int id) const { return menu_enabled.at(id); }
   bool buttonEnabled(int id) const { return button_enabled.at(id); }
 
-  // --- MainWindowUi ---
+  // The rows the list shows, read as the list reads them: `item_count` rows,
+  // each column asked of the logic.
+  std::vector<ListRow> rows() const {
+    std::vector<ListRow> shown(static_cast<std::size_t>(item_count));
+    if (events == nullptr) return shown;
+    for (std::size_t i = 0; i < shown.size(); ++i) {
+      for (std::size_t column = 0; column < list_column_count; ++column) {
+        shown[i][column] = events->listCellText(static_cast<int>(i), static_cast<int>(column));
+      }
+    }
+    return shown;
+  }
+
+  // --- ShellUi, MainWindowUi, DetailDialogUi ---
   void enableMenuItem(int command_id, bool enabled) override { menu_enabled[command_id] = enabled; }
   void enableButton(int command_id, bool enabled) override { button_enabled[command_id] = enabled; }
 
@@ -122,6 +148,7 @@ class FakeUi final : public MainWindowUi {
 
   std::optional<std::wstring> saveFileDialog(const SaveFileRequest& request) override {
     save_requests.push_back(request);
+    runModal();
     return std::nullopt;
   }
 
@@ -130,11 +157,9 @@ class FakeUi final : public MainWindowUi {
 
   void listDeleteAllItems() override {
     ++list_deleted;
-    rows.clear();
+    item_count = 0;
   }
-  void listInsertRow(int index, const ListRow& texts) override {
-    rows.insert(rows.begin() + index, texts);
-  }
+  void listSetItemCount(int count) override { item_count = count; }
   void listClearSelection() override {
     ++selection_cleared;
     for (const int index : items_changed_on_clear) {
@@ -178,10 +203,26 @@ class FakeUi final : public MainWindowUi {
 
   int showComPortDialog(ComPortDialogModel& model) override {
     com_port_shown.push_back({model.entries(), model.initialSelection()});
+    runModal();
     if (!com_port_choice) return ComPortDialogModel::closed_result;
     return model.accept(*com_port_choice);
   }
-  void showAboutBox() override { ++about_shown; }
+  void showAboutBox() override {
+    ++about_shown;
+    runModal();
+  }
+
+  bool createProgressWindow(int left_offset) override {
+    progress = FakeProgressWindow{true, progress.created + 1, progress.closed, left_offset, 0, {}};
+    return true;
+  }
+  void setProgressPosition(int percent) override { progress.position = percent; }
+  void setProgressText(const std::wstring& text) override { progress.text = text; }
+  void closeProgressWindow() override {
+    if (!progress.exists) return;
+    progress.exists = false;
+    ++progress.closed;
+  }
 
   // --- what the user does in a detail dialog ---
   void focusIndex(DetailKind kind, bool focused) {

@@ -57,17 +57,17 @@ TEST_F(LoadFlow, PlainRecordsFillListStatusAndDetail) {
   const auto& records = state->recordSet().plain_records;
   ASSERT_TRUE(records);
   ASSERT_EQ(records->size(), 3U);
-  ASSERT_EQ(ui.rows.size(), 3U);
-  EXPECT_EQ(ui.rows[0][0], L"0");
-  EXPECT_EQ(ui.rows[2][0], L"2");
-  EXPECT_EQ(ui.rows[0][1], L"24/03/15 14:30");
+  ASSERT_EQ(ui.rows().size(), 3U);
+  EXPECT_EQ(ui.rows()[0][0], L"0");
+  EXPECT_EQ(ui.rows()[2][0], L"2");
+  EXPECT_EQ(ui.rows()[0][1], L"24/03/15 14:30");
   for (std::size_t i = 0; i < 3; ++i) {
     const auto& r = (*records)[i];
     ASSERT_TRUE(r.decoded_barcode);
-    EXPECT_EQ(ui.rows[i], (ListRow{std::to_wstring(i), r.datetime, r.decoded_barcode->joint_kind,
+    EXPECT_EQ(ui.rows()[i], (ListRow{std::to_wstring(i), r.datetime, r.decoded_barcode->joint_kind,
                                    r.decoded_barcode->joint_size, r.exit_code}));
   }
-  EXPECT_NE(ui.rows[0][2], L"***");
+  EXPECT_NE(ui.rows()[0][2], L"***");
   expectStatus(L"KJ-M3", L"総記録数: 3 件", L"不良データ: 0 件", L"融着強制終了データ: 0 件");
   EXPECT_TRUE(ui.messages.empty());
   EXPECT_EQ(state->recordSet().current_path, path);
@@ -90,7 +90,7 @@ TEST_F(LoadFlow, BadAndAbnormalRecordsAreCountedAndReported) {
                                                                 withBadChecksum(soundRecord(39, 3))}));
   // The report comes once the list and the commands are ready.
   ui.during_modal = [this] {
-    EXPECT_EQ(ui.rows.size(), 4U);
+    EXPECT_EQ(ui.rows().size(), 4U);
     EXPECT_TRUE(ui.menuEnabled(IDM_EXPORT_EXCEL));
     EXPECT_TRUE(ui.window(DetailKind::plain).exists);
   };
@@ -98,7 +98,7 @@ TEST_F(LoadFlow, BadAndAbnormalRecordsAreCountedAndReported) {
   ASSERT_EQ(ui.messages.size(), 1U);
   EXPECT_EQ(ui.messages[0], (ShownMessage{L"2件の不良データが含まれています。", window_title, MessageIcon::error,
                                           MessageButtons::ok}));
-  EXPECT_EQ(ui.rows.size(), 4U);
+  EXPECT_EQ(ui.rows().size(), 4U);
   expectStatus(L"KJ-M3", L"総記録数: 4 件", L"不良データ: 2 件", L"融着強制終了データ: 1 件");
 }
 
@@ -126,13 +126,13 @@ TEST_F(LoadFlow, ModelNameComesFromTheLastRecordWithSoundChecksum) {
   for (const Case& c : cases) {
     state->loadFile(file(c.file_name, headerlessBlock(c.records)));
     EXPECT_EQ(ui.status[0], c.part0) << c.name;
-    EXPECT_EQ(ui.rows.size(), c.records.size()) << c.name;
+    EXPECT_EQ(ui.rows().size(), c.records.size()) << c.name;
   }
 }
 
 TEST_F(LoadFlow, ZeroRecordsShowAnEmptyListWithCounters) {
   state->loadFile(file(L"none.efdx", L"0,"));
-  EXPECT_TRUE(ui.rows.empty());
+  EXPECT_TRUE(ui.rows().empty());
   expectStatus(L"", L"総記録数: 0 件", L"不良データ: 0 件", L"融着強制終了データ: 0 件");
   EXPECT_TRUE(ui.messages.empty());
   EXPECT_TRUE(ui.menuEnabled(IDM_EXPORT_EXCEL));
@@ -152,7 +152,7 @@ TEST_F(LoadFlow, InvalidDataIsReportedAndDisablesTheExports) {
   ASSERT_EQ(ui.messages.size(), 1U);
   EXPECT_EQ(ui.messages[0], (ShownMessage{L"データの読み込みに失敗しました。データが不正です。", L"読み込み失敗",
                                           MessageIcon::error, MessageButtons::ok}));
-  EXPECT_TRUE(ui.rows.empty());
+  EXPECT_TRUE(ui.rows().empty());
   expectStatus(L"", L"", L"", L"");
   for (const int id : {IDM_EXPORT_EXCEL, IDM_PRINT, IDM_EXPORT_KML}) EXPECT_FALSE(ui.menuEnabled(id)) << id;
   for (const int id : {IDM_EXPORT_EXCEL, IDM_PRINT}) EXPECT_FALSE(ui.buttonEnabled(id)) << id;
@@ -164,7 +164,7 @@ TEST_F(LoadFlow, InvalidDataIsReportedAndDisablesTheExports) {
 TEST_F(LoadFlow, SilentAbandonmentsKeepTheDisplay) {
   const std::wstring shown = plainFile(L"shown.efdx", 2);
   state->loadFile(shown);
-  const auto rows = ui.rows;
+  const auto rows = ui.rows();
   const auto status = ui.status;
   const auto records = state->recordSet().plain_records;
   const int deleted = ui.list_deleted;
@@ -186,7 +186,7 @@ TEST_F(LoadFlow, SilentAbandonmentsKeepTheDisplay) {
   std::filesystem::create_directories(kj::fsPath(dir.file(L"folder.efdx")));
   for (const Case& c : cases) {
     state->loadFile(c.path);
-    EXPECT_EQ(ui.rows, rows) << c.name;
+    EXPECT_EQ(ui.rows(), rows) << c.name;
     EXPECT_EQ(ui.status, status) << c.name;
     EXPECT_EQ(ui.list_deleted, deleted) << c.name;
     EXPECT_TRUE(ui.messages.empty()) << c.name;
@@ -200,7 +200,7 @@ TEST_F(LoadFlow, SilentAbandonmentsKeepTheDisplay) {
 TEST_F(LoadFlow, UndisplayedKindsKeepTheDisplayAndDetachTheSelection) {
   state->loadFile(plainFile(L"shown.efdx", 2));
   state->onDetailClose(DetailKind::plain);
-  const auto rows = ui.rows;
+  const auto rows = ui.rows();
   const auto status = ui.status;
   struct Case {
     std::wstring letters;
@@ -210,7 +210,7 @@ TEST_F(LoadFlow, UndisplayedKindsKeepTheDisplayAndDetachTheSelection) {
     const std::wstring path =
         file(L"block_" + c.letters + L".efdx", blockText(taggedHeader(c.letters, 1, 39, 1), {soundRecord(39, 0)}));
     state->loadFile(path);
-    EXPECT_EQ(ui.rows, rows);
+    EXPECT_EQ(ui.rows(), rows);
     EXPECT_EQ(ui.status, status);
     EXPECT_TRUE(ui.messages.empty());
     EXPECT_EQ(state->recordSet().block_kind, c.kind);
@@ -224,7 +224,7 @@ TEST_F(LoadFlow, UndisplayedKindsKeepTheDisplayAndDetachTheSelection) {
 TEST_F(LoadFlow, UpperCaseEfdReadsThirtyThreeFields) {
   const std::wstring text = headerlessBlock({soundRecord(33, 0), soundRecord(33, 1)});
   state->loadFile(file(L"SHORT.EFD", text));
-  EXPECT_EQ(ui.rows.size(), 2U);
+  EXPECT_EQ(ui.rows().size(), 2U);
   EXPECT_EQ(state->recordSet().block_kind, 0);
   EXPECT_TRUE(ui.messages.empty());
   // No positions in 33-field records.
@@ -240,7 +240,7 @@ TEST_F(LoadFlow, MergedFileCountsItsRecords) {
   // The count says 1; the file holds three.
   const std::wstring text = L"1," + framed(soundRecord(39, 0)) + framed(soundRecord(39, 1)) + framed(soundRecord(39, 2));
   state->loadFile(file(L"merged.mrgx", text));
-  EXPECT_EQ(ui.rows.size(), 3U);
+  EXPECT_EQ(ui.rows().size(), 3U);
   expectStatus(L"マージデータ", L"総記録数: 3 件", L"不良データ: 0 件", L"融着強制終了データ: 0 件");
 }
 
@@ -253,7 +253,7 @@ TEST_F(LoadFlow, BatteryRecordsUseTheBatteryReaderAndDialog) {
   EXPECT_EQ(state->recordSet().battery_records->size(), 2U);
   EXPECT_FALSE(state->recordSet().plain_reader.isOpen());
   EXPECT_TRUE(state->recordSet().battery_reader.isOpen());
-  EXPECT_EQ(ui.rows.size(), 2U);
+  EXPECT_EQ(ui.rows().size(), 2U);
   EXPECT_EQ(ui.status[1], L"総記録数: 2 件");
   const auto& battery = ui.window(DetailKind::battery);
   EXPECT_TRUE(battery.exists);
@@ -268,12 +268,12 @@ TEST_F(LoadFlow, RecordWithoutBarcodeShowsPlaceholders) {
   RecordFields broken = soundRecord(39, 0);
   broken[9] = L"x";  // input mode: decoding stops before the barcode
   state->loadFile(file(L"broken.efdx", headerlessBlock({broken, soundRecord(39, 1)})));
-  ASSERT_EQ(ui.rows.size(), 2U);
+  ASSERT_EQ(ui.rows().size(), 2U);
   ASSERT_FALSE((*state->recordSet().plain_records)[0].decoded_barcode);
-  EXPECT_EQ(ui.rows[0][0], L"0");
-  EXPECT_EQ(ui.rows[0][1], L"24/03/15 14:30");
-  EXPECT_EQ(ui.rows[0][2], L"***");
-  EXPECT_EQ(ui.rows[0][3], L"***");
+  EXPECT_EQ(ui.rows()[0][0], L"0");
+  EXPECT_EQ(ui.rows()[0][1], L"24/03/15 14:30");
+  EXPECT_EQ(ui.rows()[0][2], L"***");
+  EXPECT_EQ(ui.rows()[0][3], L"***");
   EXPECT_EQ(ui.status[2], L"不良データ: 1 件");
   EXPECT_EQ(ui.messages.at(0).text, L"1件の不良データが含まれています。");
 }
@@ -285,7 +285,7 @@ TEST_F(LoadFlow, EmptyPathReadsTheCurrentFileAgain) {
   state->loadFile(path);
   plainFile(L"again.efdx", 2);
   state->loadFile(L"");
-  EXPECT_EQ(ui.rows.size(), 2U);
+  EXPECT_EQ(ui.rows().size(), 2U);
   EXPECT_EQ(state->recordSet().current_path, path);
 }
 
@@ -313,7 +313,7 @@ TEST_F(OpenCommand, ChosenFileIsLoadedAndBusyDuringTheDialog) {
   state->onCommand(IDM_OPEN_FILE, 0);
   EXPECT_TRUE(busy_in_dialog);
   EXPECT_FALSE(state->busy());
-  EXPECT_EQ(ui.rows.size(), 2U);
+  EXPECT_EQ(ui.rows().size(), 2U);
   EXPECT_EQ(state->recordSet().current_path, path);
 }
 
@@ -323,7 +323,7 @@ TEST_F(OpenCommand, CancelChangesNothing) {
   const int deleted = ui.list_deleted;
   state->onCommand(IDM_OPEN_FILE, 0);
   EXPECT_EQ(ui.list_deleted, deleted);
-  EXPECT_EQ(ui.rows.size(), 2U);
+  EXPECT_EQ(ui.rows().size(), 2U);
   EXPECT_EQ(state->recordSet().current_path, path);
   EXPECT_FALSE(state->busy());
 }

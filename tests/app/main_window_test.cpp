@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -45,7 +46,7 @@ TEST_F(StartUp, NoMessageForPresentOrEmptyPort) {
     test::FakeUi quiet;
     Settings loaded;
     const std::vector<std::wstring> list = c.present;
-    MainWindowState window(quiet, loaded, fresh, window_title,
+    MainWindowState window(quiet, quiet, quiet, loaded, fresh, window_title,
                            [&] { return std::make_shared<const std::vector<std::wstring>>(list); });
     quiet.events = &window;
     window.onCreate(L"");
@@ -74,9 +75,9 @@ TEST_F(StartUp, CommandLineIsLoadedAfterTheStartUpSteps) {
   store.put(settings_key, port_name_value, StoredValue::of_text(L"COM9"));
   const std::wstring path = plainFile(L"start.efdx", 3);
   // The missing port is reported before anything is shown.
-  ui.during_modal = [this] { EXPECT_TRUE(ui.rows.empty()); };
+  ui.during_modal = [this] { EXPECT_TRUE(ui.rows().empty()); };
   create(path);
-  EXPECT_EQ(ui.rows.size(), 3U);
+  EXPECT_EQ(ui.rows().size(), 3U);
   EXPECT_EQ(state->recordSet().current_path, path);
   ASSERT_EQ(ui.messages.size(), 1U);
   EXPECT_EQ(ui.messages[0].text, L"設定されているCOMポート(COM9)が存在しません。");
@@ -93,7 +94,7 @@ TEST_F(Closing, TitleBarCloseAsksAndFollowsTheAnswer) {
   };
   for (const Case c : {Case{MessageAnswer::yes, 1}, Case{MessageAnswer::no, 0}}) {
     test::FakeUi window_ui;
-    MainWindowState window(window_ui, settings, store, window_title, [] { return nullptr; });
+    MainWindowState window(window_ui, window_ui, window_ui, settings, store, window_title, [] { return nullptr; });
     window_ui.events = &window;
     window.onCreate(L"");
     window_ui.message_answers = {c.answer};
@@ -114,17 +115,28 @@ TEST_F(Closing, ExitCommandEndsWithoutQuestion) {
 
 TEST_F(Closing, AboutShowsTheBoxWithoutBusy) {
   create();
+  // A hand-off arriving while the box is open is taken.
+  const std::wstring path = plainFile(L"during_about.efdx", 2);
+  std::optional<bool> busy_in_box;
+  ui.during_modal = [&] {
+    busy_in_box = state->busy();
+    std::u16string units(path.begin(), path.end());
+    units.push_back(u'\0');
+    state->onCopyData(command_line_tag, units.data(), units.size() * sizeof(char16_t));
+  };
   state->onCommand(IDM_ABOUT, 0);
   EXPECT_EQ(ui.about_shown, 1);
+  EXPECT_EQ(busy_in_box, std::optional<bool>(false));
+  EXPECT_EQ(ui.rows().size(), 2U);
   EXPECT_FALSE(state->busy());
 }
 
 TEST_F(Closing, UnhandledCommandsChangeNothing) {
   create(plainFile(L"a.efdx", 2));
-  const auto rows = ui.rows;
+  const auto rows = ui.rows();
   const auto status = ui.status;
   for (const int id : {IDM_ACCEL_UNUSED, CMD_RECEIVE_HEADER, 1, 2, 40000}) state->onCommand(id, 7);
-  EXPECT_EQ(ui.rows, rows);
+  EXPECT_EQ(ui.rows(), rows);
   EXPECT_EQ(ui.status, status);
   EXPECT_EQ(ui.window_destroyed, 0);
   EXPECT_EQ(ui.messages.size(), 0U);
@@ -139,7 +151,10 @@ TEST_F(ComPortCommand, ChoiceIsSavedAndBusyDuringTheDialog) {
   create();
   const int before = port_enumerations;
   ui.com_port_choice = 2;  // COM3
+  std::optional<bool> busy_in_dialog;
+  ui.during_modal = [&] { busy_in_dialog = state->busy(); };
   state->onCommand(IDM_COM_PORT_SETTINGS, 0);
+  EXPECT_EQ(busy_in_dialog, std::optional<bool>(true));
   EXPECT_EQ(port_enumerations, before + 1);
   ASSERT_EQ(ui.com_port_shown.size(), 1U);
   EXPECT_EQ(ui.com_port_shown[0].entries, (std::vector<std::wstring>{L"", L"COM1", L"COM3"}));
@@ -194,7 +209,7 @@ TEST_F(CopyData, TaggedPathIsLoaded) {
   const std::wstring path = plainFile(L"handed.efdx", 2);
   const auto bytes = utf16Bytes(utf16Of(path));
   state->onCopyData(command_line_tag, bytes.data(), bytes.size());
-  EXPECT_EQ(ui.rows.size(), 2U);
+  EXPECT_EQ(ui.rows().size(), 2U);
   EXPECT_EQ(state->recordSet().current_path, path);
 }
 
@@ -205,7 +220,7 @@ TEST_F(CopyData, EmptyTextReadsTheCurrentFileAgain) {
   plainFile(L"again.efdx", 3);
   const auto bytes = utf16Bytes(u"");
   state->onCopyData(command_line_tag, bytes.data(), bytes.size());
-  EXPECT_EQ(ui.rows.size(), 3U);
+  EXPECT_EQ(ui.rows().size(), 3U);
 }
 
 TEST_F(CopyData, MalformedDataIsIgnored) {
@@ -235,7 +250,7 @@ TEST_F(CopyData, MalformedDataIsIgnored) {
   };
   for (const Case& c : cases) {
     state->onCopyData(c.tag, c.data, c.size);
-    EXPECT_EQ(ui.rows.size(), 1U) << c.name;
+    EXPECT_EQ(ui.rows().size(), 1U) << c.name;
     EXPECT_EQ(state->recordSet().current_path, first) << c.name;
   }
 }
@@ -246,7 +261,7 @@ TEST_F(CopyData, OddSizeWithTerminatorInsideIsAccepted) {
   auto bytes = utf16Bytes(utf16Of(path));
   bytes.push_back(0x41);  // one stray byte after the terminator
   state->onCopyData(command_line_tag, bytes.data(), bytes.size());
-  EXPECT_EQ(ui.rows.size(), 2U);
+  EXPECT_EQ(ui.rows().size(), 2U);
 }
 
 TEST_F(CopyData, UnalignedDataIsRead) {
@@ -256,7 +271,7 @@ TEST_F(CopyData, UnalignedDataIsRead) {
   std::vector<unsigned char> shifted(bytes.size() + 1);
   std::memcpy(shifted.data() + 1, bytes.data(), bytes.size());
   state->onCopyData(command_line_tag, shifted.data() + 1, bytes.size());
-  EXPECT_EQ(ui.rows.size(), 2U);
+  EXPECT_EQ(ui.rows().size(), 2U);
 }
 
 TEST_F(CopyData, IgnoredWhileBusy) {
@@ -271,11 +286,11 @@ TEST_F(CopyData, IgnoredWhileBusy) {
   };
   state->onCommand(IDM_OPEN_FILE, 0);
   EXPECT_TRUE(was_busy);
-  EXPECT_TRUE(ui.rows.empty());
+  EXPECT_TRUE(ui.rows().empty());
   EXPECT_FALSE(state->busy());
   // Once idle the same message is taken.
   state->onCopyData(command_line_tag, bytes.data(), bytes.size());
-  EXPECT_EQ(ui.rows.size(), 2U);
+  EXPECT_EQ(ui.rows().size(), 2U);
 }
 
 TEST_F(CopyData, IgnoredDuringTheStartUpMessage) {
@@ -285,7 +300,7 @@ TEST_F(CopyData, IgnoredDuringTheStartUpMessage) {
   ui.during_modal = [&] { state->onCopyData(command_line_tag, bytes.data(), bytes.size()); };
   create();
   EXPECT_EQ(ui.messages.size(), 1U);
-  EXPECT_TRUE(ui.rows.empty());
+  EXPECT_TRUE(ui.rows().empty());
 }
 
 TEST(CopyDataText, Texts) {

@@ -1,6 +1,8 @@
-#include "app/win32/command_line.h"
+#include "app/startup.h"
 
-namespace kj::win32 {
+#include "app/copy_data.h"
+
+namespace kj::app {
 namespace {
 
 // As the C runtime's start-up code does when it forms WinMain's lpCmdLine:
@@ -32,4 +34,21 @@ std::wstring stripQuotes(std::wstring arguments) {
   return arguments;
 }
 
-}  // namespace kj::win32
+StartPlan planStart(std::wstring_view arguments, bool another_instance_running) {
+  StartPlan plan;
+  // The mode is read before the quote rule: "-easy" in quotation marks is a
+  // (meaningless) path, not the simple mode.
+  plan.mode = isSimpleModeArgument(arguments) ? WindowMode::easy : WindowMode::main;
+  plan.command_line = stripQuotes(std::wstring(arguments));
+  plan.hand_off = another_instance_running;
+  return plan;
+}
+
+std::optional<std::wstring> handedOverPath(WindowMode receiver, bool busy, std::uintptr_t tag,
+                                           const void* data, std::size_t size) {
+  // The simple mode window takes no files from a later start.
+  if (receiver != WindowMode::main || busy || tag != command_line_tag) return std::nullopt;
+  return copyDataText(data, size);
+}
+
+}  // namespace kj::app
