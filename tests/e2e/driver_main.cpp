@@ -4,16 +4,22 @@
 //   kj_e2e_driver --app PATH --cli PATH --samples DIR --work DIR
 //                 [--shots DIR] [--com-port COMn] (all | SCENARIO...)
 //   kj_e2e_driver --list
+//   kj_e2e_driver --app PATH --time-start FILE RECORDS [--runs N]
+//
+// --time-start measures the start-up with FILE instead of running scenarios
+// (scripts/bench-startup): N starts (default 3), one line of seconds each.
 //
 // Exit code 0 when every scenario passed, 1 when one failed, 2 on a usage
 // error. scripts/e2e runs it through the Wine launcher, which turns a crash of
 // the driver into a failure too.
 
 #include <chrono>
+#include <cwchar>
 #include <string>
 #include <vector>
 
 #include "tests/e2e/driver_scenarios.h"
+#include "tests/e2e/driver_timing.h"
 #include "tests/e2e/driver_ui.h"
 
 namespace {
@@ -29,6 +35,7 @@ int usage(const std::wstring& problem) {
              L"usage: kj_e2e_driver --app PATH --cli PATH --samples DIR --work DIR [--shots DIR]"
              L" [--com-port COMn] (all | SCENARIO...)\n"
              L"       kj_e2e_driver --list\n"
+             L"       kj_e2e_driver --app PATH --time-start FILE RECORDS [--runs N]\n"
              L"scenarios:\n" +
              names);
   return 2;
@@ -86,6 +93,9 @@ int wmain(int argc, wchar_t** argv) {
 
   e2e::Environment env;
   std::vector<std::wstring> names;
+  std::wstring timed_file;
+  std::wstring timed_records;
+  std::wstring timed_runs = L"3";
   for (int i = 1; i < argc; ++i) {
     const std::wstring a = argv[i];
     const auto value = [&](std::wstring& into) {
@@ -109,12 +119,23 @@ int wmain(int argc, wchar_t** argv) {
       ok = value(env.shots);
     } else if (a == L"--com-port") {
       ok = value(env.com_port);
+    } else if (a == L"--time-start") {
+      ok = value(timed_file) && value(timed_records);
+    } else if (a == L"--runs") {
+      ok = value(timed_runs);
     } else if (!a.empty() && a[0] == L'-') {
       return usage(L"unknown option " + a);
     } else {
       names.push_back(a);
     }
     if (!ok) return usage(L"option " + a + L" needs a value");
+  }
+  if (!timed_file.empty()) {
+    if (env.app.empty()) return usage(L"--time-start needs --app");
+    const int records = static_cast<int>(std::wcstol(timed_records.c_str(), nullptr, 10));
+    const int runs = static_cast<int>(std::wcstol(timed_runs.c_str(), nullptr, 10));
+    if (records < 0 || runs < 1) return usage(L"--time-start needs RECORDS >= 0 and --runs >= 1");
+    return e2e::timeStartUp(env, timed_file, records, runs);
   }
   if (env.app.empty() || env.cli.empty() || env.samples.empty() || env.work.empty()) {
     return usage(L"--app, --cli, --samples and --work are required");
