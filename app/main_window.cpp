@@ -141,7 +141,7 @@ std::wstring MainWindowState::listCellText(int index, int column) const {
 
 void MainWindowState::onCloseRequest() {
   const MessageAnswer answer = shell_.messageBox(std::wstring(close_question_text), title_, MessageIcon::question,
-                                              MessageButtons::yes_no);
+                                                 MessageButtons::yes_no);
   if (answer == MessageAnswer::yes) ui_.destroyWindow();
 }
 
@@ -230,7 +230,7 @@ void MainWindowState::displayRecords() {
     *shown = reader->parseRecords(any_coord, bad_count, abnormal_end_count);
     if (!*shown) {
       shell_.messageBox(std::wstring(invalid_data_text), std::wstring(invalid_data_caption), MessageIcon::error,
-                     MessageButtons::ok);
+                        MessageButtons::ok);
       snapshot_.records_shown = false;
       snapshot_.any_coord = false;
       applyCommandState();
