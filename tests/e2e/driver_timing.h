@@ -10,7 +10,8 @@
 namespace e2e {
 
 // Starts the program `runs` times with `file` and prints one line per run:
-// "start FILE RECORDS SECONDS". Each run fails unless the list shows exactly
+// "start FILE RECORDS SECONDS cpu SECONDS" (wall time, then the program's own
+// processor time). Each run fails unless the list shows exactly
 // `records` rows and the detail dialog appears within the time limit. Exit
 // code 0 when every run finished, 1 otherwise.
 int timeStartUp(const Environment& env, const std::wstring& file, int records, int runs);

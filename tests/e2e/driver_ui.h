@@ -84,6 +84,7 @@ class Process {
   ~Process();
 
   DWORD id() const { return id_; }
+  HANDLE handle() const { return process_.get(); }
   const std::wstring& commandLine() const { return command_line_; }
   bool running() const;
   // The exit code, or nothing when the process still runs after timeout.
