@@ -118,12 +118,16 @@ const std::string fresh_battery_members =
     "\"battery_checksum_error\": false, \"battery_checksum\": 0, \"battery_checksum_computed\": 0}";
 
 TEST(RecordJson, FreshRecordsListEveryMemberInOrder) {
-  std::string out;
-  appendRecordJson(out, file::Efdx{});
-  EXPECT_EQ(out, fresh_plain);
-  out = "[";
-  appendRecordJson(out, file::EfdxBattery{});
-  EXPECT_EQ(out, "[" + fresh_plain.substr(0, fresh_plain.size() - 1) + fresh_battery_members);
+  std::string plain;
+  appendRecordJson(plain, file::Efdx{});
+  EXPECT_EQ(plain, fresh_plain);
+  // Appended after what the string holds already.
+  std::string battery(1, '[');
+  appendRecordJson(battery, file::EfdxBattery{});
+  std::string expected(1, '[');
+  expected.append(fresh_plain, 0, fresh_plain.size() - 1);
+  expected.append(fresh_battery_members);
+  EXPECT_EQ(battery, expected);
 }
 
 TEST(RecordJson, ValuesAndTheDecodedBarcode) {
