@@ -166,13 +166,16 @@ bool decodeEfdx(file::Efdx& r, const file::Header& header, const Row& f) {
 
   r.resistance = formatFixed(parseReal(field(f, rf::resistance)) / 100, 2);
   r.temperature = field(f, rf::temperature);
-  extremes(field(f, rf::output_voltage_max), field(f, rf::output_voltage_min), r.output_voltage_max, r.output_voltage_min);
-  extremes(field(f, rf::input_voltage_max), field(f, rf::input_voltage_min), r.input_voltage_max, r.input_voltage_min);
+  extremes(field(f, rf::output_voltage_max), field(f, rf::output_voltage_min), r.output_voltage_max,
+           r.output_voltage_min);
+  extremes(field(f, rf::input_voltage_max), field(f, rf::input_voltage_min), r.input_voltage_max,
+           r.input_voltage_min);
 
   r.output_seconds = trimSpaces(field(f, rf::output_seconds));
   r.remain_output_seconds = trimSpaces(field(f, rf::remain_output_seconds));
   r.actual_output_seconds =
-      decimal(static_cast<std::int64_t>(parseInt32(field(f, rf::output_seconds))) - static_cast<std::int64_t>(parseInt32(field(f, rf::remain_output_seconds))));
+      decimal(static_cast<std::int64_t>(parseInt32(field(f, rf::output_seconds))) -
+              static_cast<std::int64_t>(parseInt32(field(f, rf::remain_output_seconds))));
   r.energy = trimSpaces(field(f, rf::energy));
 
   r.end_code = parseInt32(field(f, rf::end_code));
@@ -186,11 +189,13 @@ bool decodeEfdx(file::Efdx& r, const file::Header& header, const Row& f) {
     }
   }
 
-  extremes(field(f, rf::output_current_max), field(f, rf::output_current_min), r.output_current_max, r.output_current_min);
+  extremes(field(f, rf::output_current_max), field(f, rf::output_current_min), r.output_current_max,
+           r.output_current_min);
 
   r.traceability_length = parseInt32(field(f, rf::traceability_length));
   if (r.traceability_length >= 1) {
-    r.joint_traceability_barcode = cut(field(f, rf::traceability_barcode), 0, static_cast<std::size_t>(r.traceability_length));
+    r.joint_traceability_barcode =
+        cut(field(f, rf::traceability_barcode), 0, static_cast<std::size_t>(r.traceability_length));
   } else {
     r.joint_traceability_barcode = no_barcode_text;
   }
@@ -239,13 +244,18 @@ bool decodeEfdxBattery(file::EfdxBattery& r, const file::Header& header, const R
   r.battery_type_code = parseInt32(field(f, rf::battery_type));
   r.battery_type = lookup(battery_type_table(), r.battery_type_code, no_data_text);
   r.battery_identifier = field(f, rf::battery_identifier);
-  r.battery_cycle = parseInt32(field(f, rf::battery_cycle)) == 65535 ? no_data_text : std::wstring(field(f, rf::battery_cycle));
+  r.battery_cycle =
+      parseInt32(field(f, rf::battery_cycle)) == 65535 ? no_data_text : std::wstring(field(f, rf::battery_cycle));
   {
     const std::int32_t capacity = parseInt32(field(f, rf::battery_full_capacity));
     r.battery_full_capacity = capacity == 65535 ? no_data_text : formatFixed(capacity / 100.0, 2);
   }
-  r.battery_capacity_before = parseInt32(field(f, rf::battery_capacity_before)) == 255 ? unmeasurable_text : std::wstring(field(f, rf::battery_capacity_before));
-  r.battery_capacity_after = parseInt32(field(f, rf::battery_capacity_after)) == 255 ? unmeasurable_text : std::wstring(field(f, rf::battery_capacity_after));
+  r.battery_capacity_before = parseInt32(field(f, rf::battery_capacity_before)) == 255
+                                  ? unmeasurable_text
+                                  : std::wstring(field(f, rf::battery_capacity_before));
+  r.battery_capacity_after = parseInt32(field(f, rf::battery_capacity_after)) == 255
+                                 ? unmeasurable_text
+                                 : std::wstring(field(f, rf::battery_capacity_after));
   {
     const std::int32_t before = parseInt32(field(f, rf::battery_temperature_before));
     r.battery_temperature_before = before == 9999 ? unmeasurable_text : formatFixed(before / 100.0, 1);
