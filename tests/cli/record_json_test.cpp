@@ -181,5 +181,23 @@ TEST(RecordJson, RecordsLargerThanTheUsualStillComeOutWhole) {
   EXPECT_EQ(out.substr(out.size() - tail.size()), tail);
 }
 
+TEST(RecordJson, RoomForManyRecordsKeepsWhatTheOutputHolds) {
+  for (const std::size_t records : {std::size_t{0}, std::size_t{3}, std::size_t{20000}}) {
+    SCOPED_TRACE(records);
+    std::string out(1000, 'x');
+    out += "{\"header\": ";
+    const std::string before = out;
+    reserveRecordsJson(out, records);
+    EXPECT_EQ(out, before);
+    EXPECT_GE(out.capacity(), before.size() + records * 1500);
+    // Writing the records does not move the string.
+    const char* data = out.data();
+    for (std::size_t i = 0; i < records; ++i) appendRecordJson(out, file::Efdx{});
+    EXPECT_EQ(out.data(), data);
+    EXPECT_EQ(out.size(), before.size() + records * fresh_plain.size());
+    EXPECT_EQ(out.compare(0, before.size(), before), 0);
+  }
+}
+
 }  // namespace
 }  // namespace kj::cli
