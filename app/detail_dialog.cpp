@@ -2,83 +2,81 @@
 
 #include <climits>
 #include <cwctype>
+#include <iterator>
 #include <type_traits>
 
 #include "app/ids.h"
 #include "app/layout.h"
-#include "record/code_tables.h"
+#include "record/field_catalogue.h"
 
 namespace kj::app {
 
 namespace {
 
-struct TextField {
+using catalogue::textField;
+
+// The read-only fields of the dialog in dialog order: control id and the
+// catalogue field it shows. The barcode field shows the input mode text
+// instead when there is one.
+struct DetailField {
   int id;
-  std::wstring file::Efdx::*member;
+  catalogue::TextField field;
 };
 
-struct JointField {
-  int id;
-  std::wstring DecodedBarcode::*member;
+constexpr bool joint = true;
+
+constexpr DetailField record_fields[] = {
+    {IDC_DETAIL_LOT_NUMBER, textField(L"lot_number")},
+    {IDC_DETAIL_NUMBER, textField(L"number")},
+    {IDC_DETAIL_DATETIME, textField(L"datetime")},
+    {IDC_DETAIL_JOINT_KIND, textField(L"joint_kind", joint)},
+    {IDC_DETAIL_JOINT_SIZE, textField(L"joint_size", joint)},
+    {IDC_DETAIL_JOINT_MANUFACTURER, textField(L"joint_manufacturer", joint)},
+    {IDC_DETAIL_JOINT_MANAGEMENT_ID, textField(L"joint_management_id", joint)},
+    {IDC_DETAIL_JOINT_RESISTANCE, textField(L"joint_resistance", joint)},
+    {IDC_DETAIL_JOINT_OUTPUT_VOLTAGE, textField(L"joint_output_voltage", joint)},
+    {IDC_DETAIL_JOINT_OUTPUT_SECONDS, textField(L"joint_output_seconds", joint)},
+    {IDC_DETAIL_JOINT_BARCODE, textField(L"joint_barcode")},
+    {IDC_DETAIL_TRACEABILITY_BARCODE, textField(L"joint_traceability_barcode")},
+    {IDC_DETAIL_EXIT_CODE, textField(L"exit_code")},
+    {IDC_DETAIL_TEMPERATURE, textField(L"temperature")},
+    {IDC_DETAIL_RESISTANCE, textField(L"resistance")},
+    {IDC_DETAIL_OUTPUT_VOLTAGE_MIN, textField(L"output_voltage_min")},
+    {IDC_DETAIL_OUTPUT_VOLTAGE_MAX, textField(L"output_voltage_max")},
+    {IDC_DETAIL_OUTPUT_CURRENT_MIN, textField(L"output_current_min")},
+    {IDC_DETAIL_OUTPUT_CURRENT_MAX, textField(L"output_current_max")},
+    {IDC_DETAIL_INPUT_VOLTAGE_MIN, textField(L"input_voltage_min")},
+    {IDC_DETAIL_INPUT_VOLTAGE_MAX, textField(L"input_voltage_max")},
+    {IDC_DETAIL_OUTPUT_SECONDS, textField(L"output_seconds")},
+    {IDC_DETAIL_REMAIN_OUTPUT_SECONDS, textField(L"remain_output_seconds")},
+    {IDC_DETAIL_ENERGY, textField(L"energy")},
+    {IDC_DETAIL_LATITUDE, textField(L"latitude_text")},
+    {IDC_DETAIL_LONGITUDE, textField(L"longitude_text")},
+    {IDC_DETAIL_ORDER, textField(L"order")},
+    {IDC_DETAIL_WORKER, textField(L"worker")},
+    {IDC_DETAIL_VERSION, textField(L"version")},
+    {IDC_DETAIL_MAINTENANCE_DATE, textField(L"maintenance_date")},
+    {IDC_DETAIL_LIFECYCLE_COUNTS, textField(L"lifecycle_counts")},
+    {IDC_DETAIL_REMARKS, textField(L"remarks")},
 };
 
-struct BatteryField {
-  int id;
-  std::wstring file::EfdxBattery::*member;
+// The group "電池情報" of the battery dialog.
+constexpr DetailField battery_fields[] = {
+    {IDC_DETAIL_BATTERY_TYPE, textField(L"battery_type")},
+    {IDC_DETAIL_BATTERY_IDENTIFIER, textField(L"battery_identifier")},
+    {IDC_DETAIL_BATTERY_CYCLE, textField(L"battery_cycle")},
+    {IDC_DETAIL_BATTERY_FULL_CAPACITY, textField(L"battery_full_capacity")},
+    {IDC_DETAIL_BATTERY_CAPACITY_BEFORE, textField(L"battery_capacity_before")},
+    {IDC_DETAIL_BATTERY_CAPACITY_AFTER, textField(L"battery_capacity_after")},
+    {IDC_DETAIL_BATTERY_TEMPERATURE_BEFORE, textField(L"battery_temperature_before")},
+    {IDC_DETAIL_BATTERY_TEMPERATURE_AFTER, textField(L"battery_temperature_after")},
 };
 
-// Fields before the joint group.
-constexpr TextField head_fields[] = {
-    {IDC_DETAIL_LOT_NUMBER, &file::Efdx::lot_number},
-    {IDC_DETAIL_NUMBER, &file::Efdx::number},
-    {IDC_DETAIL_DATETIME, &file::Efdx::datetime},
-};
-
-constexpr JointField joint_fields[] = {
-    {IDC_DETAIL_JOINT_KIND, &DecodedBarcode::joint_kind},
-    {IDC_DETAIL_JOINT_SIZE, &DecodedBarcode::joint_size},
-    {IDC_DETAIL_JOINT_MANUFACTURER, &DecodedBarcode::joint_manufacturer},
-    {IDC_DETAIL_JOINT_MANAGEMENT_ID, &DecodedBarcode::joint_management_id},
-    {IDC_DETAIL_JOINT_RESISTANCE, &DecodedBarcode::joint_resistance},
-    {IDC_DETAIL_JOINT_OUTPUT_VOLTAGE, &DecodedBarcode::joint_output_voltage},
-    {IDC_DETAIL_JOINT_OUTPUT_SECONDS, &DecodedBarcode::joint_output_seconds},
-};
-
-// Fields after the barcode field.
-constexpr TextField tail_fields[] = {
-    {IDC_DETAIL_TRACEABILITY_BARCODE, &file::Efdx::joint_traceability_barcode},
-    {IDC_DETAIL_EXIT_CODE, &file::Efdx::exit_code},
-    {IDC_DETAIL_TEMPERATURE, &file::Efdx::temperature},
-    {IDC_DETAIL_RESISTANCE, &file::Efdx::resistance},
-    {IDC_DETAIL_OUTPUT_VOLTAGE_MIN, &file::Efdx::output_voltage_min},
-    {IDC_DETAIL_OUTPUT_VOLTAGE_MAX, &file::Efdx::output_voltage_max},
-    {IDC_DETAIL_OUTPUT_CURRENT_MIN, &file::Efdx::output_current_min},
-    {IDC_DETAIL_OUTPUT_CURRENT_MAX, &file::Efdx::output_current_max},
-    {IDC_DETAIL_INPUT_VOLTAGE_MIN, &file::Efdx::input_voltage_min},
-    {IDC_DETAIL_INPUT_VOLTAGE_MAX, &file::Efdx::input_voltage_max},
-    {IDC_DETAIL_OUTPUT_SECONDS, &file::Efdx::output_seconds},
-    {IDC_DETAIL_REMAIN_OUTPUT_SECONDS, &file::Efdx::remain_output_seconds},
-    {IDC_DETAIL_ENERGY, &file::Efdx::energy},
-    {IDC_DETAIL_LATITUDE, &file::Efdx::latitude_text},
-    {IDC_DETAIL_LONGITUDE, &file::Efdx::longitude_text},
-    {IDC_DETAIL_ORDER, &file::Efdx::order},
-    {IDC_DETAIL_WORKER, &file::Efdx::worker},
-    {IDC_DETAIL_VERSION, &file::Efdx::version},
-    {IDC_DETAIL_MAINTENANCE_DATE, &file::Efdx::maintenance_date},
-    {IDC_DETAIL_LIFECYCLE_COUNTS, &file::Efdx::lifecycle_counts},
-    {IDC_DETAIL_REMARKS, &file::Efdx::remarks},
-};
-
-constexpr BatteryField battery_fields[] = {
-    {IDC_DETAIL_BATTERY_TYPE, &file::EfdxBattery::battery_type},
-    {IDC_DETAIL_BATTERY_IDENTIFIER, &file::EfdxBattery::battery_identifier},
-    {IDC_DETAIL_BATTERY_CYCLE, &file::EfdxBattery::battery_cycle},
-    {IDC_DETAIL_BATTERY_FULL_CAPACITY, &file::EfdxBattery::battery_full_capacity},
-    {IDC_DETAIL_BATTERY_CAPACITY_BEFORE, &file::EfdxBattery::battery_capacity_before},
-    {IDC_DETAIL_BATTERY_CAPACITY_AFTER, &file::EfdxBattery::battery_capacity_after},
-    {IDC_DETAIL_BATTERY_TEMPERATURE_BEFORE, &file::EfdxBattery::battery_temperature_before},
-    {IDC_DETAIL_BATTERY_TEMPERATURE_AFTER, &file::EfdxBattery::battery_temperature_after},
-};
+template <class Record>
+const std::wstring& detailText(const DetailField& f, const Record& record) {
+  if (f.id == IDC_DETAIL_JOINT_BARCODE && !record.input_mode_text.empty()) return record.input_mode_text;
+  return f.field.of(record);
+}
 
 int clampToInt(std::size_t n) {
   return n > static_cast<std::size_t>(INT_MAX) ? INT_MAX : static_cast<int>(n);
@@ -88,22 +86,26 @@ int clampToInt(std::size_t n) {
 
 std::vector<std::pair<int, std::wstring>> detailTexts(const file::Efdx& record) {
   std::vector<std::pair<int, std::wstring>> texts;
-  for (const auto& field : head_fields) texts.emplace_back(field.id, record.*field.member);
-  // The decoder leaves the barcode out when it gave up before reaching it.
-  const DecodedBarcode* barcode = record.decoded_barcode.get();
-  for (const auto& field : joint_fields) {
-    texts.emplace_back(field.id, barcode != nullptr ? barcode->*field.member : no_data_text);
-  }
-  texts.emplace_back(IDC_DETAIL_JOINT_BARCODE,
-                     record.input_mode_text.empty() ? record.joint_barcode : record.input_mode_text);
-  for (const auto& field : tail_fields) texts.emplace_back(field.id, record.*field.member);
+  texts.reserve(std::size(record_fields));
+  for (const DetailField& f : record_fields) texts.emplace_back(f.id, detailText(f, record));
   return texts;
 }
 
 std::vector<std::pair<int, std::wstring>> detailTexts(const file::EfdxBattery& record) {
-  auto texts = detailTexts(static_cast<const file::Efdx&>(record));
-  for (const auto& field : battery_fields) texts.emplace_back(field.id, record.*field.member);
+  std::vector<std::pair<int, std::wstring>> texts;
+  texts.reserve(std::size(record_fields) + std::size(battery_fields));
+  for (const DetailField& f : record_fields) texts.emplace_back(f.id, detailText(f, record));
+  for (const DetailField& f : battery_fields) texts.emplace_back(f.id, detailText(f, record));
   return texts;
+}
+
+std::vector<DetailLabel> detailLabels(DetailKind kind) {
+  std::vector<DetailLabel> labels;
+  for (const DetailField& f : record_fields) labels.push_back({f.id, f.field.texts.detail_label});
+  if (kind == DetailKind::battery) {
+    for (const DetailField& f : battery_fields) labels.push_back({f.id, f.field.texts.detail_label});
+  }
+  return labels;
 }
 
 TypedIndex readTypedIndex(const std::wstring& text) {

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -23,6 +24,14 @@ namespace kj::app {
 std::vector<std::pair<int, std::wstring>> detailTexts(const file::Efdx& record);
 // The same plus the battery group.
 std::vector<std::pair<int, std::wstring>> detailTexts(const file::EfdxBattery& record);
+
+// The label beside each read-only field of a dialog, in dialog order: the
+// labels of the dialog templates are these texts.
+struct DetailLabel {
+  int id;
+  std::wstring_view label;
+};
+std::vector<DetailLabel> detailLabels(DetailKind kind);
 
 // How a text typed into the index field reads.
 struct TypedIndex {

@@ -1,6 +1,7 @@
 #include "cli/dump.h"
 
 #include "cli/json_writer.h"
+#include "cli/record_json.h"
 #include "record/code_tables.h"
 #include "records_io/paths.h"
 #include "records_io/record_file_reader.h"
@@ -63,83 +64,6 @@ class ObjectWriter {
   bool first_ = true;
 };
 
-std::string barcodeJson(const std::shared_ptr<const DecodedBarcode>& b) {
-  if (!b) return "null";
-  std::string out;
-  ObjectWriter w(out);
-  w.text("joint_output_voltage", b->joint_output_voltage);
-  w.text("joint_output_seconds", b->joint_output_seconds);
-  w.text("joint_resistance", b->joint_resistance);
-  w.text("joint_manufacturer", b->joint_manufacturer);
-  w.text("joint_kind", b->joint_kind);
-  w.text("joint_size", b->joint_size);
-  w.text("joint_management_id", b->joint_management_id);
-  w.text("joint_cooling_minutes", b->joint_cooling_minutes);
-  w.text("joint_barcode", b->joint_barcode);
-  w.end();
-  return out;
-}
-
-void plainMembers(ObjectWriter& w, const file::Efdx& r) {
-  w.text("number", r.number);
-  w.text("order", r.order);
-  w.text("aux_text", r.aux_text);
-  w.text("worker", r.worker);
-  w.text("datetime", r.datetime);
-  w.text("lifecycle_counts", r.lifecycle_counts);
-  w.flag("has_coord", r.has_coord);
-  w.text("latitude_text", r.latitude_text);
-  w.real("latitude", r.latitude);
-  w.text("longitude_text", r.longitude_text);
-  w.real("longitude", r.longitude);
-  w.flag("barcode_present", r.barcode_present);
-  w.integer("input_mode", r.input_mode);
-  w.text("input_mode_text", r.input_mode_text);
-  w.text("joint_barcode", r.joint_barcode);
-  w.integer("barcode_kind", r.barcode_kind);
-  w.integer("usage", r.usage);
-  w.text("resistance", r.resistance);
-  w.text("temperature", r.temperature);
-  w.text("output_voltage_max", r.output_voltage_max);
-  w.text("output_voltage_min", r.output_voltage_min);
-  w.text("input_voltage_max", r.input_voltage_max);
-  w.text("input_voltage_min", r.input_voltage_min);
-  w.text("output_seconds", r.output_seconds);
-  w.text("remain_output_seconds", r.remain_output_seconds);
-  w.text("actual_output_seconds", r.actual_output_seconds);
-  w.text("energy", r.energy);
-  w.integer("end_code", r.end_code);
-  w.text("exit_code", r.exit_code);
-  w.flag("re_mark", r.re_mark);
-  w.text("output_current_max", r.output_current_max);
-  w.text("output_current_min", r.output_current_min);
-  w.text("joint_traceability_barcode", r.joint_traceability_barcode);
-  w.integer("traceability_length", r.traceability_length);
-  w.text("lot_number", r.lot_number);
-  w.text("version", r.version);
-  w.text("maintenance_date", r.maintenance_date);
-  w.text("scaled_31", r.scaled_31);
-  w.text("checksum_text", r.checksum_text);
-  w.flag("checksum_error", r.checksum_error);
-  w.raw("decoded_barcode", barcodeJson(r.decoded_barcode));
-  w.text("remarks", r.remarks);
-}
-
-void batteryMembers(ObjectWriter& w, const file::EfdxBattery& r) {
-  w.integer("battery_type_code", r.battery_type_code);
-  w.text("battery_type", r.battery_type);
-  w.text("battery_identifier", r.battery_identifier);
-  w.text("battery_cycle", r.battery_cycle);
-  w.text("battery_full_capacity", r.battery_full_capacity);
-  w.text("battery_capacity_before", r.battery_capacity_before);
-  w.text("battery_capacity_after", r.battery_capacity_after);
-  w.text("battery_temperature_before", r.battery_temperature_before);
-  w.text("battery_temperature_after", r.battery_temperature_after);
-  w.flag("battery_checksum_error", r.battery_checksum_error);
-  w.integer("battery_checksum", r.battery_checksum);
-  w.integer("battery_checksum_computed", r.battery_checksum_computed);
-}
-
 const char* statusName(LoadStatus s) {
   switch (s) {
     case LoadStatus::ok: return "ok";
@@ -184,27 +108,24 @@ std::string dumpJson(const LoadedFile& f) {
   top.flag("any_coord", f.counts.any_coord);
   top.integer("bad_count", f.counts.bad_count);
   top.integer("abnormal_end_count", f.counts.abnormal_end_count);
-  std::string records = "[";
+  // The records go straight into the output, which has room for all of them.
+  const std::size_t count = (f.plain ? f.plain->size() : 0) + (f.battery ? f.battery->size() : 0);
+  reserveRecordsJson(out, count);
+  top.raw("records", "[");
   bool first = true;
   const auto separator = [&] {
-    if (!first) records += ", ";
+    if (!first) out += ", ";
     first = false;
   };
   forEachRecord<file::Efdx>(f, [&](const file::Efdx& r) {
     separator();
-    ObjectWriter w(records);
-    plainMembers(w, r);
-    w.end();
+    appendRecordJson(out, r);
   });
   forEachRecord<file::EfdxBattery>(f, [&](const file::EfdxBattery& r) {
     separator();
-    ObjectWriter w(records);
-    plainMembers(w, r);
-    batteryMembers(w, r);
-    w.end();
+    appendRecordJson(out, r);
   });
-  records += ']';
-  top.raw("records", records);
+  out += ']';
   top.end();
   return out;
 }
@@ -296,7 +217,13 @@ int runCli(const std::vector<std::wstring>& args, std::string& out, std::string&
   }
   if (as_json) {
     const LoadedFile f = loadRecordFile(files[0]);
-    out += dumpJson(f) + "\n";
+    std::string json = dumpJson(f);
+    if (out.empty()) {
+      out = std::move(json);  // the dump is the whole output: no copy
+    } else {
+      out += json;
+    }
+    out += '\n';
     return f.status == LoadStatus::unreadable ? 1 : 0;
   }
   int status = 0;

@@ -4,61 +4,160 @@
 #include <charconv>
 #include <cmath>
 
-#include "base/text_encoding.h"
-
 namespace kj::json {
 
 namespace {
-void appendEscaped(std::string& out, std::string_view utf8) {
-  static constexpr char hex[] = "0123456789abcdef";
-  for (char ch : utf8) {
+
+constexpr char hex[] = "0123456789abcdef";
+
+// What an ASCII character becomes inside a JSON string: 0 for itself, a
+// letter for a two-character escape, 'u' for \u00XX.
+constexpr std::array<char, 128> ascii_escapes = [] {
+  std::array<char, 128> t{};
+  for (int c = 0; c < 0x20; ++c) t[static_cast<std::size_t>(c)] = 'u';
+  t[0x7F] = 'u';
+  t['"'] = '"';
+  t['\\'] = '\\';
+  t['\n'] = 'n';
+  t['\r'] = 'r';
+  t['\t'] = 't';
+  t['\b'] = 'b';
+  t['\f'] = 'f';
+  return t;
+}();
+
+char* writeAscii(char* out, unsigned c) {
+  const char e = ascii_escapes[c];
+  if (e == 0) {
+    *out++ = static_cast<char>(c);
+  } else if (e == 'u') {
+    *out++ = '\\';
+    *out++ = 'u';
+    *out++ = '0';
+    *out++ = '0';
+    *out++ = hex[c >> 4];
+    *out++ = hex[c & 0xF];
+  } else {
+    *out++ = '\\';
+    *out++ = e;
+  }
+  return out;
+}
+
+char* writeEscapedBytes(char* out, std::string_view bytes) {
+  for (char ch : bytes) {
     const auto c = static_cast<unsigned char>(ch);
-    switch (c) {
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '\t': out += "\\t"; break;
-      case '\b': out += "\\b"; break;
-      case '\f': out += "\\f"; break;
-      default:
-        if (c < 0x20 || c == 0x7F) {
-          out += "\\u00";
-          out.push_back(hex[c >> 4]);
-          out.push_back(hex[c & 0xF]);
-        } else {
-          out.push_back(ch);
-        }
+    if (c < 0x80) {
+      out = writeAscii(out, c);
+    } else {
+      *out++ = ch;
     }
   }
+  return out;
 }
+
+// Runs `write` on a buffer of `bound` bytes at the end of `out` and keeps
+// what it wrote.
+template <class Write>
+void appendBounded(std::string& out, std::size_t bound, Write write) {
+  const std::size_t old = out.size();
+  out.resize(old + bound);
+  char* end = write(out.data() + old);
+  out.resize(static_cast<std::size_t>(end - out.data()));
+}
+
 }  // namespace
 
+char* writeQuoted(char* out, std::wstring_view text) {
+  *out++ = '"';
+  const std::size_t n = text.size();
+  for (std::size_t i = 0; i < n; ++i) {
+    auto cp = static_cast<std::uint32_t>(text[i]);
+    if (cp < 0x80) {
+      if (ascii_escapes[cp] == 0) {
+        *out++ = static_cast<char>(cp);  // most characters: themselves
+      } else {
+        out = writeAscii(out, cp);
+      }
+      continue;
+    }
+    if constexpr (sizeof(wchar_t) == 2) {
+      if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < n) {
+        const auto low = static_cast<std::uint32_t>(text[i + 1]);
+        if (low >= 0xDC00 && low <= 0xDFFF) {
+          cp = 0x10000 + ((cp - 0xD800) << 10) + (low - 0xDC00);
+          ++i;
+        }
+      }
+    }
+    if ((cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF) cp = 0xFFFD;
+    if (cp < 0x800) {
+      *out++ = static_cast<char>(0xC0 | (cp >> 6));
+      *out++ = static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+      *out++ = static_cast<char>(0xE0 | (cp >> 12));
+      *out++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+      *out++ = static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+      *out++ = static_cast<char>(0xF0 | (cp >> 18));
+      *out++ = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+      *out++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+      *out++ = static_cast<char>(0x80 | (cp & 0x3F));
+    }
+  }
+  *out++ = '"';
+  return out;
+}
+
+char* writeNumber(char* out, double value) {
+  if (!std::isfinite(value)) {
+    for (char c : std::string_view("null")) *out++ = c;
+    return out;
+  }
+  return std::to_chars(out, out + number_bound, value).ptr;
+}
+
+char* writeNumber(char* out, std::int64_t value) { return std::to_chars(out, out + number_bound, value).ptr; }
+
+void appendQuoted(std::string& out, std::wstring_view text) {
+  appendBounded(out, quotedBound(text.size()), [&](char* p) { return writeQuoted(p, text); });
+}
+
+void appendNumber(std::string& out, double value) {
+  appendBounded(out, number_bound, [&](char* p) { return writeNumber(p, value); });
+}
+
+void appendNumber(std::string& out, std::int64_t value) {
+  appendBounded(out, number_bound, [&](char* p) { return writeNumber(p, value); });
+}
+
 std::string quote(const std::wstring& text) {
-  std::string out = "\"";
-  appendEscaped(out, toUtf8(text));
-  out.push_back('"');
+  std::string out;
+  appendQuoted(out, text);
   return out;
 }
 
 std::string quote(std::string_view ascii) {
-  std::string out = "\"";
-  appendEscaped(out, ascii);
-  out.push_back('"');
+  std::string out;
+  appendBounded(out, 2 + 6 * ascii.size(), [&](char* p) {
+    *p++ = '"';
+    p = writeEscapedBytes(p, ascii);
+    *p++ = '"';
+    return p;
+  });
   return out;
 }
 
 std::string number(double value) {
-  if (!std::isfinite(value)) return "null";
-  std::array<char, 64> buf{};
-  const auto r = std::to_chars(buf.data(), buf.data() + buf.size(), value);
-  return std::string(buf.data(), r.ptr);
+  std::string out;
+  appendNumber(out, value);
+  return out;
 }
 
 std::string number(std::int64_t value) {
-  std::array<char, 24> buf{};
-  const auto r = std::to_chars(buf.data(), buf.data() + buf.size(), value);
-  return std::string(buf.data(), r.ptr);
+  std::string out;
+  appendNumber(out, value);
+  return out;
 }
 
 }  // namespace kj::json

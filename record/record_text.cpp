@@ -6,8 +6,11 @@
 #include "record/code_tables.h"
 #include "record/control_chars.h"
 #include "record/conversions.h"
+#include "record/record_fields.h"
 
 namespace kj {
+
+namespace rf = record_field;
 
 file::Header parseHeader(std::wstring_view text, bool short_block) {
   file::Header h;
@@ -21,7 +24,7 @@ file::Header parseHeader(std::wstring_view text, bool short_block) {
     h.data_start = 11;
   } else {
     h.kind = static_cast<std::int32_t>(short_block ? BlockKind::Headerless33 : BlockKind::Headerless39);
-    h.field_count = short_block ? 33 : 39;
+    h.field_count = static_cast<std::uint16_t>(short_block ? rf::count_short : rf::count_positioned);
     h.data_start = 0;
   }
   const auto start = static_cast<std::size_t>(h.data_start);
@@ -112,44 +115,44 @@ bool decodeEfdx(file::Efdx& r, const file::Header& header, const Row& f) {
   const bool positioned_kind = header.kind == static_cast<std::int32_t>(BlockKind::Headerless39) ||
                                header.kind == static_cast<std::int32_t>(BlockKind::TaggedBT);
 
-  r.number = decimal(static_cast<std::int64_t>(parseInt32(field(f, 0))) + 1);
-  r.order = field(f, 1);
-  r.aux_text = field(f, 2);
-  r.worker = field(f, 3);
+  r.number = decimal(static_cast<std::int64_t>(parseInt32(field(f, rf::number))) + 1);
+  r.order = field(f, rf::order);
+  r.aux_text = field(f, rf::aux_text);
+  r.worker = field(f, rf::worker);
   {
-    const std::wstring_view t = field(f, 4);
+    const std::wstring_view t = field(f, rf::datetime);
     r.datetime = cut(t, 0, 2) + L"/" + cut(t, 2, 2) + L"/" + cut(t, 4, 2) + L" " + cut(t, 6, 2) + L":" + cut(t, 8, 2);
   }
-  r.lifecycle_counts = field(f, 6);
-  r.re_mark = field(f, 7) == L"10000000";
+  r.lifecycle_counts = field(f, rf::lifecycle_counts);
+  r.re_mark = field(f, rf::flags) == L"10000000";
 
-  if (positioned_kind) r.has_coord = field(f, 34) != L"0";
+  if (positioned_kind) r.has_coord = field(f, rf::position_flag) != L"0";
   if (r.has_coord) {
-    const std::wstring_view lat = field(f, 36);
-    r.latitude_text = cut(lat, 0, 2) + L"°" + cut(lat, 2, 8) + L"'" + std::wstring(field(f, 35));
-    const std::wstring_view lon = field(f, 38);
-    r.longitude_text = cut(lon, 0, 3) + L"°" + cut(lon, 3, 8) + L"'" + std::wstring(field(f, 37));
+    const std::wstring_view lat = field(f, rf::latitude);
+    r.latitude_text = cut(lat, 0, 2) + L"°" + cut(lat, 2, 8) + L"'" + std::wstring(field(f, rf::latitude_hemisphere));
+    const std::wstring_view lon = field(f, rf::longitude);
+    r.longitude_text = cut(lon, 0, 3) + L"°" + cut(lon, 3, 8) + L"'" + std::wstring(field(f, rf::longitude_hemisphere));
     double latitude = parseReal(cut(lat, 0, 2)) + parseReal(cut(lat, 2, 8)) / 60;
-    if (field(f, 35) == L"S") latitude *= -1;
+    if (field(f, rf::latitude_hemisphere) == L"S") latitude *= -1;
     r.latitude = latitude;
     double longitude = parseReal(cut(lon, 0, 3)) + parseReal(cut(lon, 3, 8)) / 60;
-    if (field(f, 37) == L"W") longitude *= -1;
+    if (field(f, rf::longitude_hemisphere) == L"W") longitude *= -1;
     r.longitude = longitude;
   } else {
     r.latitude_text = no_data_text;
     r.longitude_text = no_data_text;
   }
 
-  r.input_mode = parseInt32(field(f, 9));
+  r.input_mode = parseInt32(field(f, rf::input_mode));
   r.barcode_present = r.input_mode == 0 || r.input_mode == 1 || r.input_mode == 4 || r.input_mode == 6 ||
                       r.input_mode == 7;
   r.input_mode_text = lookup(input_mode_table(), r.input_mode, std::wstring());
 
-  r.usage = parseInt32(field(f, 11));
-  r.barcode_kind = parseInt32(field(f, 12));
+  r.usage = parseInt32(field(f, rf::usage));
+  r.barcode_kind = parseInt32(field(f, rf::barcode_kind));
 
   {
-    const std::wstring_view digits = field(f, 10);
+    const std::wstring_view digits = field(f, rf::barcode);
     if (r.barcode_present && !digits.empty() && digits != std::wstring_view(L"00000000000000000000000000000000")) {
       r.joint_barcode = std::wstring(digits);
     } else {
@@ -161,18 +164,21 @@ bool decodeEfdx(file::Efdx& r, const file::Header& header, const Row& f) {
   r.decoded_barcode = make_barcode(r.barcode_kind, r.joint_barcode, usageBarcodeVariant(r.usage));
   if (r.barcode_present && r.barcode_kind == 24) r.joint_barcode = r.joint_barcode.substr(0, 24);
 
-  r.resistance = formatFixed(parseReal(field(f, 13)) / 100, 2);
-  r.temperature = field(f, 14);
-  extremes(field(f, 15), field(f, 16), r.output_voltage_max, r.output_voltage_min);
-  extremes(field(f, 17), field(f, 18), r.input_voltage_max, r.input_voltage_min);
+  r.resistance = formatFixed(parseReal(field(f, rf::resistance)) / 100, 2);
+  r.temperature = field(f, rf::temperature);
+  extremes(field(f, rf::output_voltage_max), field(f, rf::output_voltage_min), r.output_voltage_max,
+           r.output_voltage_min);
+  extremes(field(f, rf::input_voltage_max), field(f, rf::input_voltage_min), r.input_voltage_max,
+           r.input_voltage_min);
 
-  r.output_seconds = trimSpaces(field(f, 19));
-  r.remain_output_seconds = trimSpaces(field(f, 20));
+  r.output_seconds = trimSpaces(field(f, rf::output_seconds));
+  r.remain_output_seconds = trimSpaces(field(f, rf::remain_output_seconds));
   r.actual_output_seconds =
-      decimal(static_cast<std::int64_t>(parseInt32(field(f, 19))) - static_cast<std::int64_t>(parseInt32(field(f, 20))));
-  r.energy = trimSpaces(field(f, 21));
+      decimal(static_cast<std::int64_t>(parseInt32(field(f, rf::output_seconds))) -
+              static_cast<std::int64_t>(parseInt32(field(f, rf::remain_output_seconds))));
+  r.energy = trimSpaces(field(f, rf::energy));
 
-  r.end_code = parseInt32(field(f, 22));
+  r.end_code = parseInt32(field(f, rf::end_code));
   {
     const auto it = end_code_table().find(r.end_code);
     if (it != end_code_table().end()) {
@@ -183,38 +189,40 @@ bool decodeEfdx(file::Efdx& r, const file::Header& header, const Row& f) {
     }
   }
 
-  extremes(field(f, 23), field(f, 24), r.output_current_max, r.output_current_min);
+  extremes(field(f, rf::output_current_max), field(f, rf::output_current_min), r.output_current_max,
+           r.output_current_min);
 
-  r.traceability_length = parseInt32(field(f, 25));
+  r.traceability_length = parseInt32(field(f, rf::traceability_length));
   if (r.traceability_length >= 1) {
-    r.joint_traceability_barcode = cut(field(f, 26), 0, static_cast<std::size_t>(r.traceability_length));
+    r.joint_traceability_barcode =
+        cut(field(f, rf::traceability_barcode), 0, static_cast<std::size_t>(r.traceability_length));
   } else {
     r.joint_traceability_barcode = no_barcode_text;
   }
 
   {
-    const std::wstring_view v = field(f, 28);
+    const std::wstring_view v = field(f, rf::version);
     if (v.size() < 2) throw std::out_of_range("version");
     r.version = cut(v, 0, v.size() - 2) + L"." + cut(v, v.size() - 2, 2);
   }
   {
-    const std::wstring_view d = field(f, 29);
+    const std::wstring_view d = field(f, rf::maintenance_date);
     r.maintenance_date = d != L"FFFFFF" ? cut(d, 0, 2) + L"/" + cut(d, 2, 2) + L"/" + cut(d, 4, 2) : no_data_text;
   }
 
   if (header.kind == static_cast<std::int32_t>(BlockKind::Headerless33)) {
-    r.lot_number = composedLotNumber(r.usage, field(f, 27), field(f, 30));
+    r.lot_number = composedLotNumber(r.usage, field(f, rf::lot_hex6), field(f, rf::lot_hex4));
   } else {
-    r.lot_number = field(f, 33);
+    r.lot_number = field(f, rf::lot_number);
   }
 
-  r.scaled_31 = formatFixed(parseReal(field(f, 31)) / 10, 1);
+  r.scaled_31 = formatFixed(parseReal(field(f, rf::value_31)) / 10, 1);
 
-  r.checksum_text = field(f, 32);
+  r.checksum_text = field(f, rf::checksum);
   {
     std::int64_t sum = 0;
-    for (std::size_t i : {13U, 14U, 15U, 16U, 17U, 18U, 19U, 20U, 22U}) sum += parseInt32(field(f, i));
-    r.checksum_error = !lowBytesEqual(sum, parseInt32(field(f, 32)));
+    for (std::size_t i : rf::record_checksum_fields) sum += parseInt32(field(f, i));
+    r.checksum_error = !lowBytesEqual(sum, parseInt32(field(f, rf::checksum)));
   }
 
   r.remarks = usageText(r.usage);
@@ -233,27 +241,32 @@ bool decodeEfdx(file::Efdx& r, const file::Header& header, const Row& f) {
 bool decodeEfdxBattery(file::EfdxBattery& r, const file::Header& header, const Row& f) {
   const bool plain_sound = decodeEfdx(r, header, f);
 
-  r.battery_type_code = parseInt32(field(f, 39));
+  r.battery_type_code = parseInt32(field(f, rf::battery_type));
   r.battery_type = lookup(battery_type_table(), r.battery_type_code, no_data_text);
-  r.battery_identifier = field(f, 40);
-  r.battery_cycle = parseInt32(field(f, 41)) == 65535 ? no_data_text : std::wstring(field(f, 41));
+  r.battery_identifier = field(f, rf::battery_identifier);
+  r.battery_cycle =
+      parseInt32(field(f, rf::battery_cycle)) == 65535 ? no_data_text : std::wstring(field(f, rf::battery_cycle));
   {
-    const std::int32_t capacity = parseInt32(field(f, 42));
+    const std::int32_t capacity = parseInt32(field(f, rf::battery_full_capacity));
     r.battery_full_capacity = capacity == 65535 ? no_data_text : formatFixed(capacity / 100.0, 2);
   }
-  r.battery_capacity_before = parseInt32(field(f, 43)) == 255 ? unmeasurable_text : std::wstring(field(f, 43));
-  r.battery_capacity_after = parseInt32(field(f, 44)) == 255 ? unmeasurable_text : std::wstring(field(f, 44));
+  r.battery_capacity_before = parseInt32(field(f, rf::battery_capacity_before)) == 255
+                                  ? unmeasurable_text
+                                  : std::wstring(field(f, rf::battery_capacity_before));
+  r.battery_capacity_after = parseInt32(field(f, rf::battery_capacity_after)) == 255
+                                 ? unmeasurable_text
+                                 : std::wstring(field(f, rf::battery_capacity_after));
   {
-    const std::int32_t before = parseInt32(field(f, 45));
+    const std::int32_t before = parseInt32(field(f, rf::battery_temperature_before));
     r.battery_temperature_before = before == 9999 ? unmeasurable_text : formatFixed(before / 100.0, 1);
-    const std::int32_t after = parseInt32(field(f, 46));
+    const std::int32_t after = parseInt32(field(f, rf::battery_temperature_after));
     r.battery_temperature_after = after == 9999 ? unmeasurable_text : formatFixed(after / 100.0, 1);
   }
 
-  r.battery_checksum = parseInt32(field(f, 47));
+  r.battery_checksum = parseInt32(field(f, rf::battery_checksum));
   {
     std::int64_t sum = 0;
-    for (std::size_t i : {43U, 44U, 45U, 46U}) sum += parseInt32(field(f, i));
+    for (std::size_t i : rf::battery_checksum_fields) sum += parseInt32(field(f, i));
     r.battery_checksum_computed = static_cast<std::int32_t>(sum % 256);
     r.battery_checksum_error = !lowBytesEqual(sum, r.battery_checksum);
   }

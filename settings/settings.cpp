@@ -39,7 +39,7 @@ bool load_flags(KeyValueStore& store, std::wstring_view path, std::span<bool> fl
         return false;
     }
     for (std::size_t i = 0; i < flags.size(); ++i) {
-        const auto value = key->read(output_items[i].value_name, dword_bytes);
+        const auto value = key->read(output_item_value_name(i), dword_bytes);
         if (value && value->type == ValueType::dword) {
             flags[i] = value->dword == 1;
         }
@@ -55,7 +55,7 @@ bool save_flags(KeyValueStore& store, std::wstring_view path,
         return false;
     }
     for (std::size_t i = 0; i < flags.size(); ++i) {
-        key->write(output_items[i].value_name, StoredValue::of_dword(flags[i] ? 1u : 0u));
+        key->write(output_item_value_name(i), StoredValue::of_dword(flags[i] ? 1u : 0u));
     }
     return true;
 }

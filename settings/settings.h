@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "record/field_catalogue.h"
 #include "settings/key_value_store.h"
 
 namespace kj {
@@ -36,61 +37,17 @@ inline constexpr std::wstring_view margin_right_value = L"MarginRight";
 // and a terminator. A longer stored text is not read at all.
 inline constexpr std::size_t port_name_buffer_bytes = 512;
 
-// One output item (column) of the Excel conversion: the name of the value
-// that stores its flag and its label in the output item dialog.
-struct OutputItem {
-    std::wstring_view value_name;
-    std::wstring_view label;
-};
+// The output items of the Excel conversion are those of the record field
+// catalogue; each flag is stored under the item's key. The ordinary set holds
+// the first export_column_count items, the battery set all of them.
+inline constexpr std::size_t export_column_count = catalogue::plain_output_item_count;
+inline constexpr std::size_t battery_export_column_count = catalogue::battery_output_item_count;
 
-inline constexpr std::size_t export_column_count = 32;
-inline constexpr std::size_t battery_export_column_count = 40;
-
-// The output items in their fixed order; item n (counted from 1) is
-// output_items[n - 1]. The ordinary set is the first export_column_count of
-// them, the battery set all of them.
-inline constexpr std::array<OutputItem, battery_export_column_count> output_items{{
-    {L"lot_number", L"機体番号(Lot No.)"},
-    {L"number", L"通し番号(No.)"},
-    {L"datetime", L"日付/時刻"},
-    {L"joint_kind", L"品種"},
-    {L"joint_size", L"サイズ"},
-    {L"joint_manufacturer", L"製造者"},
-    {L"joint_management_id", L"管理番号"},
-    {L"joint_resistance", L"標準抵抗"},
-    {L"joint_output_voltage", L"標準出力電圧"},
-    {L"joint_output_seconds", L"標準通電秒"},
-    {L"joint_barcode", L"バーコードデータ"},
-    {L"joint_traceability_barcode", L"トレサビリティーバーコードデータ"},
-    {L"exit_code", L"終了状態(終了コード)"},
-    {L"temperature", L"環境温度"},
-    {L"resistance", L"実抵抗"},
-    {L"output_voltage_min", L"出力電圧最低"},
-    {L"output_voltage_max", L"出力電圧最高"},
-    {L"output_current_min", L"出力電流最低"},
-    {L"output_current_max", L"出力電流最高"},
-    {L"input_voltage_min", L"入力電圧最低"},
-    {L"input_voltage_max", L"入力電圧最高"},
-    {L"output_seconds", L"目標通電秒"},
-    {L"actual_output_seconds", L"実通電秒"},
-    {L"remain_output_seconds", L"残通電秒"},
-    {L"energy", L"融着エネルギー"},
-    {L"coord", L"緯度経度"},
-    {L"order", L"オーダー"},
-    {L"worker", L"施工者"},
-    {L"version", L"バージョン番号"},
-    {L"maintenance_date", L"点検日"},
-    {L"lifecycle_counts", L"L_CNT"},
-    {L"remarks", L"備考"},
-    {L"battery_type", L"電池タイプ"},
-    {L"battery_identifier", L"電池識別情報"},
-    {L"battery_cycle", L"電池サイクル数"},
-    {L"battery_full_capacity", L"電池フル容量"},
-    {L"battery_capacity_before", L"通電前電池残量"},
-    {L"battery_capacity_after", L"通電後電池残量"},
-    {L"battery_temperature_before", L"通電前電池温度"},
-    {L"battery_temperature_after", L"通電後電池温度"},
-}};
+// The name of the registry value of output item `index` (counted from 0).
+constexpr std::wstring_view output_item_value_name(std::size_t index)
+{
+    return catalogue::output_items.at(index).key;
+}
 
 // One flag per output item, true when the item is written.
 using ExportColumns = std::array<bool, export_column_count>;

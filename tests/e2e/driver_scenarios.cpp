@@ -4,6 +4,7 @@
 #include <cwctype>
 #include <map>
 
+#include "record/field_catalogue.h"
 #include "tests/e2e/driver_expected.h"
 #include "tests/support/json_reader.h"
 
@@ -69,54 +70,80 @@ void expectEmptyDisplay(Run& run, App& app) {
     run.equal(L"status bar part " + num(static_cast<long long>(i)), L"", texts[i]);
 }
 
-const std::map<int, std::wstring>& fieldLabels() {
-  static const std::map<int, std::wstring> labels = {
-      {1033, L"通し番号"},
-      {1035, L"機体番号(Lot No.)"},
-      {1036, L"No."},
-      {1037, L"日付/時刻"},
-      {1042, L"品種"},
-      {1044, L"サイズ"},
-      {1046, L"製造者"},
-      {1048, L"管理番号"},
-      {1043, L"標準抵抗"},
-      {1045, L"標準出力電圧"},
-      {1047, L"標準通電秒"},
-      {1049, L"バーコードデータ"},
-      {1051, L"トレサビリティーバーコードデータ"},
-      {1052, L"終了状態(終了コード)"},
-      {2, L"環境温度"},
-      {1060, L"実抵抗"},
-      {1053, L"出力電圧最低"},
-      {1057, L"出力電圧最高"},
-      {1061, L"出力電流最低"},
-      {1062, L"出力電流最高"},
-      {1054, L"入力電圧最低"},
-      {1058, L"入力電圧最高"},
-      {1064, L"目標通電秒"},
-      {1065, L"残通電秒"},
-      {1056, L"融着エネルギー"},
-      {1059, L"緯度"},
-      {1063, L"経度"},
-      {1066, L"オーダー"},
-      {1071, L"施工者"},
-      {1072, L"バージョン番号"},
-      {1073, L"点検日"},
-      {1075, L"L_CNT"},
-      {1077, L"備考"},
-      {1074, L"電池タイプ"},
-      {1076, L"電池識別情報"},
-      {1078, L"電池サイクル数"},
-      {1079, L"電池フル容量"},
-      {1080, L"通電前電池残量"},
-      {1081, L"通電後電池残量"},
-      {1082, L"通電前電池温度"},
-      {1083, L"通電後電池温度"},
+// The read-only fields of the detail dialog templates by control id, with
+// the record field each shows; their labels and member names are those of
+// the record field catalogue.
+struct DetailField {
+  int id;
+  kj::catalogue::TextField field;
+};
+
+const std::vector<DetailField>& detailFields() {
+  using kj::catalogue::textField;
+  constexpr bool joint = true;
+  static const std::vector<DetailField> fields = {
+      {1035, textField(L"lot_number")},
+      {1036, textField(L"number")},
+      {1037, textField(L"datetime")},
+      {1042, textField(L"joint_kind", joint)},
+      {1044, textField(L"joint_size", joint)},
+      {1046, textField(L"joint_manufacturer", joint)},
+      {1048, textField(L"joint_management_id", joint)},
+      {1043, textField(L"joint_resistance", joint)},
+      {1045, textField(L"joint_output_voltage", joint)},
+      {1047, textField(L"joint_output_seconds", joint)},
+      {1049, textField(L"joint_barcode")},
+      {1051, textField(L"joint_traceability_barcode")},
+      {1052, textField(L"exit_code")},
+      {2, textField(L"temperature")},
+      {1060, textField(L"resistance")},
+      {1053, textField(L"output_voltage_min")},
+      {1057, textField(L"output_voltage_max")},
+      {1061, textField(L"output_current_min")},
+      {1062, textField(L"output_current_max")},
+      {1054, textField(L"input_voltage_min")},
+      {1058, textField(L"input_voltage_max")},
+      {1064, textField(L"output_seconds")},
+      {1065, textField(L"remain_output_seconds")},
+      {1056, textField(L"energy")},
+      {1059, textField(L"latitude_text")},
+      {1063, textField(L"longitude_text")},
+      {1066, textField(L"order")},
+      {1071, textField(L"worker")},
+      {1072, textField(L"version")},
+      {1073, textField(L"maintenance_date")},
+      {1075, textField(L"lifecycle_counts")},
+      {1077, textField(L"remarks")},
+      {1074, textField(L"battery_type")},
+      {1076, textField(L"battery_identifier")},
+      {1078, textField(L"battery_cycle")},
+      {1079, textField(L"battery_full_capacity")},
+      {1080, textField(L"battery_capacity_before")},
+      {1081, textField(L"battery_capacity_after")},
+      {1082, textField(L"battery_temperature_before")},
+      {1083, textField(L"battery_temperature_after")},
   };
+  return fields;
+}
+
+bool isBatteryField(const DetailField& f) { return f.field.owner == kj::catalogue::TextField::Owner::battery; }
+
+// The label of every field of the dialog, the index field's included.
+const std::map<int, std::wstring>& fieldLabels() {
+  static const std::map<int, std::wstring> labels = [] {
+    std::map<int, std::wstring> m = {{ids::kDetailIndex, L"通し番号"}};
+    for (const DetailField& f : detailFields()) m.emplace(f.id, std::wstring(f.field.texts.detail_label));
+    return m;
+  }();
   return labels;
 }
 
-bool isBatteryField(int id) { return id >= 1074 && id != 1075 && id != 1077; }
+bool isBatteryField(int id) {
+  for (const DetailField& f : detailFields()) {
+    if (f.id == id) return isBatteryField(f);
+  }
+  return false;
+}
 
 // The controls of the detail dialog: labelled read-only fields in their
 // groups, and the index field with its up-down control over 0 .. count.
@@ -326,52 +353,21 @@ void expectAgreesWithCli(Run& run, const Environment& env, App& app, const std::
 
 // Every field of the detail dialog against the decoded record of the tool.
 void expectDetailAgreesWithCli(Run& run, HWND dialog, const JsonValue& r, bool battery) {
-  const std::vector<std::pair<int, const char*>> members = {{1035, "lot_number"},
-                                                            {1036, "number"},
-                                                            {1037, "datetime"},
-                                                            {1051, "joint_traceability_barcode"},
-                                                            {1052, "exit_code"},
-                                                            {2, "temperature"},
-                                                            {1060, "resistance"},
-                                                            {1053, "output_voltage_min"},
-                                                            {1057, "output_voltage_max"},
-                                                            {1061, "output_current_min"},
-                                                            {1062, "output_current_max"},
-                                                            {1054, "input_voltage_min"},
-                                                            {1058, "input_voltage_max"},
-                                                            {1064, "output_seconds"},
-                                                            {1065, "remain_output_seconds"},
-                                                            {1056, "energy"},
-                                                            {1059, "latitude_text"},
-                                                            {1063, "longitude_text"},
-                                                            {1066, "order"},
-                                                            {1071, "worker"},
-                                                            {1072, "version"},
-                                                            {1073, "maintenance_date"},
-                                                            {1075, "lifecycle_counts"},
-                                                            {1077, "remarks"}};
-  const std::vector<std::pair<int, const char*>> joint = {{1042, "joint_kind"},          {1044, "joint_size"},
-                                                          {1046, "joint_manufacturer"},  {1048, "joint_management_id"},
-                                                          {1043, "joint_resistance"},    {1045, "joint_output_voltage"},
-                                                          {1047, "joint_output_seconds"}};
-  const std::vector<std::pair<int, const char*>> battery_members = {{1074, "battery_type"},
-                                                                    {1076, "battery_identifier"},
-                                                                    {1078, "battery_cycle"},
-                                                                    {1079, "battery_full_capacity"},
-                                                                    {1080, "battery_capacity_before"},
-                                                                    {1081, "battery_capacity_after"},
-                                                                    {1082, "battery_temperature_before"},
-                                                                    {1083, "battery_temperature_after"}};
   const std::wstring suffix = L" against kjvt58-cli";
-  for (const auto& [id, member] : members)
-    run.equal(fieldName(id) + suffix, jsonText(r, member), fieldText(dialog, id));
-  for (const auto& [id, member] : joint)
-    run.equal(fieldName(id) + suffix, barcodeText(r, member), fieldText(dialog, id));
-  const std::wstring mode = jsonText(r, "input_mode_text");
-  run.equal(fieldName(1049) + suffix, mode.empty() ? jsonText(r, "joint_barcode") : mode, fieldText(dialog, 1049));
-  if (battery) {
-    for (const auto& [id, member] : battery_members)
-      run.equal(fieldName(id) + suffix, jsonText(r, member), fieldText(dialog, id));
+  for (const DetailField& f : detailFields()) {
+    if (isBatteryField(f) && !battery) continue;
+    const std::string member(f.field.key.begin(), f.field.key.end());  // keys are ASCII
+    std::wstring want;
+    if (f.field.owner == kj::catalogue::TextField::Owner::joint) {
+      want = barcodeText(r, member.c_str());
+    } else if (f.id == 1049) {
+      // The barcode field shows the input mode text when there is one.
+      const std::wstring mode = jsonText(r, "input_mode_text");
+      want = mode.empty() ? jsonText(r, member.c_str()) : mode;
+    } else {
+      want = jsonText(r, member.c_str());
+    }
+    run.equal(fieldName(f.id) + suffix, want, fieldText(dialog, f.id));
   }
 }
 

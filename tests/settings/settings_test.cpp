@@ -128,7 +128,7 @@ void put_flags(MemoryStore& store, std::wstring_view key, std::size_t count,
 {
     store.create_key(key);
     for (std::size_t i = 0; i < count; ++i) {
-        store.put(key, output_items[i].value_name, dword(value));
+        store.put(key, output_item_value_name(i), dword(value));
     }
 }
 
@@ -137,7 +137,7 @@ MemoryStore::Values saved_flags(std::span<const bool> flags)
 {
     MemoryStore::Values values;
     for (std::size_t i = 0; i < flags.size(); ++i) {
-        values.emplace(std::wstring(output_items[i].value_name), dword(flags[i] ? 1 : 0));
+        values.emplace(std::wstring(output_item_value_name(i)), dword(flags[i] ? 1 : 0));
     }
     return values;
 }
@@ -156,7 +156,7 @@ std::vector<std::wstring_view> item_names(std::size_t count)
 {
     std::vector<std::wstring_view> names;
     for (std::size_t i = 0; i < count; ++i) {
-        names.push_back(output_items[i].value_name);
+        names.push_back(output_item_value_name(i));
     }
     return names;
 }
@@ -180,39 +180,36 @@ TEST(SettingsDefaults, AreThoseInForceBeforeAnyLoad)
     EXPECT_TRUE(std::ranges::all_of(s.battery_export_columns, [](bool f) { return f; }));
 }
 
-TEST(OutputItems, HaveTheirNamesAndLabelsAtTheirPositions)
+TEST(OutputItems, StoreTheirFlagsUnderTheirNames)
 {
     struct Case {
         std::size_t number;  // counted from 1, as the items are numbered
         std::wstring_view name;
-        std::wstring_view label;
     };
     const std::vector<Case> cases = {
-        {1, L"lot_number", L"機体番号(Lot No.)"},
-        {3, L"datetime", L"日付/時刻"},
-        {12, L"joint_traceability_barcode", L"トレサビリティーバーコードデータ"},
-        {13, L"exit_code", L"終了状態(終了コード)"},
-        {26, L"coord", L"緯度経度"},
-        {31, L"lifecycle_counts", L"L_CNT"},
-        {32, L"remarks", L"備考"},
-        {33, L"battery_type", L"電池タイプ"},
-        {40, L"battery_temperature_after", L"通電後電池温度"},
+        {1, L"lot_number"},
+        {3, L"datetime"},
+        {12, L"joint_traceability_barcode"},
+        {13, L"exit_code"},
+        {26, L"coord"},
+        {31, L"lifecycle_counts"},
+        {32, L"remarks"},
+        {33, L"battery_type"},
+        {40, L"battery_temperature_after"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(::testing::Message() << "item " << c.number);
-        EXPECT_EQ(output_items[c.number - 1].value_name, c.name);
-        EXPECT_EQ(output_items[c.number - 1].label, c.label);
+        EXPECT_EQ(output_item_value_name(c.number - 1), c.name);
     }
 }
 
-TEST(OutputItems, NamesAndLabelsAreUnique)
+TEST(OutputItems, NamesAreUnique)
 {
     std::set<std::wstring_view> names;
-    std::set<std::wstring_view> labels;
-    for (const OutputItem& item : output_items) {
-        EXPECT_TRUE(names.insert(item.value_name).second) << "duplicate name";
-        EXPECT_TRUE(labels.insert(item.label).second) << "duplicate label";
-        EXPECT_FALSE(item.value_name.empty());
+    for (std::size_t i = 0; i < battery_export_column_count; ++i) {
+        const std::wstring_view name = output_item_value_name(i);
+        EXPECT_TRUE(names.insert(name).second) << "duplicate name";
+        EXPECT_FALSE(name.empty());
     }
 }
 
@@ -525,10 +522,10 @@ TEST(ExportColumnsLoad, StoredOneIsOnOtherNumbersOffAnythingElseKeepsTheFlag)
                 store.create_key(set.key);
                 for (std::size_t i = 0; i < set.count; ++i) {
                     if (i != index) {
-                        store.put(set.key, output_items[i].value_name, dword(1));
+                        store.put(set.key, output_item_value_name(i), dword(1));
                     }
                 }
-                const std::wstring_view name = output_items[index].value_name;
+                const std::wstring_view name = output_item_value_name(index);
                 if (c.how != How::missing) {
                     store.put(set.key, name, c.value);
                 }

@@ -7,84 +7,102 @@
 #include <stdexcept>
 
 #include "record/conversions.h"
+#include "record/record_fields.h"
 #include "base/fs_path.h"
 #include "records_io/record_file_reader.h"
 
 namespace kj::test {
 
+namespace rf = record_field;
+
 RecordFields soundRecord(std::size_t fields, int index) {
   RecordFields r;
-  r.f = {
-      std::to_wstring(index),      // 0 index on the controller
-      L"ORD-001",                  // 1 order
-      L"A1",                       // 2
-      L"YAMADA",                   // 3 operator
-      L"2403151430",               // 4 date and time
-      L"0",                        // 5
-      L"123",                      // 6 lifetime fusion count
-      L"00000000",                 // 7 flags
-      L"0",                        // 8
-      L"0",                        // 9 input mode
-      L"310203040633391230080000", // 10 24-digit barcode
-      L"0",                        // 11 usage
-      L"24",                       // 12 barcode kind
-      L"123",                      // 13 resistance in hundredths
-      L"25",                       // 14 temperature
-      L"395",                      // 15 output voltage max
-      L"390",                      // 16 output voltage min
-      L"1000",                     // 17 input voltage max
-      L"990",                      // 18 input voltage min
-      L"60",                       // 19 target seconds
-      L"0",                        // 20 remaining seconds
-      L"1234",                     // 21 energy
-      L"500",                      // 22 end code
-      L"120",                      // 23 output current max
-      L"110",                      // 24 output current min
-      L"0",                        // 25 traceability length
-      L"",                         // 26 traceability text
-      L"0C0B01",                   // 27 lot number part
-      L"105",                      // 28 version
-      L"240315",                   // 29 inspection date
-      L"1A03",                     // 30 lot number part
-      L"15",                       // 31
-      L"0",                        // 32 check sum
-      L"0312345",                  // 33 lot number
-      L"1",                        // 34 position flag
-      L"N",                        // 35
-      L"3541.1234",                // 36
-      L"E",                        // 37
-      L"13945.6789",               // 38
-      L"1",                        // 39 battery type
-      L"BAT-01",                   // 40 battery identifier
-      L"12",                       // 41 battery cycles
-      L"2500",                     // 42 full capacity in hundredths
-      L"80",                       // 43 charge before
-      L"75",                       // 44 charge after
-      L"2534",                     // 45 temperature before in hundredths
-      L"2600",                     // 46 temperature after in hundredths
-      L"0",                        // 47 battery check sum
-  };
+  r.f.resize(rf::count_battery);
+  r[rf::number] = std::to_wstring(index);
+  r[rf::order] = L"ORD-001";
+  r[rf::aux_text] = L"A1";
+  r[rf::worker] = L"YAMADA";
+  r[rf::datetime] = L"2403151430";
+  r[rf::unused_5] = L"0";
+  r[rf::lifecycle_counts] = L"123";
+  r[rf::flags] = L"00000000";
+  r[rf::unused_8] = L"0";
+  r[rf::input_mode] = L"0";
+  r[rf::barcode] = L"310203040633391230080000";
+  r[rf::usage] = L"0";
+  r[rf::barcode_kind] = L"24";
+  r[rf::resistance] = L"123";
+  r[rf::temperature] = L"25";
+  r[rf::output_voltage_max] = L"395";
+  r[rf::output_voltage_min] = L"390";
+  r[rf::input_voltage_max] = L"1000";
+  r[rf::input_voltage_min] = L"990";
+  r[rf::output_seconds] = L"60";
+  r[rf::remain_output_seconds] = L"0";
+  r[rf::energy] = L"1234";
+  r[rf::end_code] = L"500";
+  r[rf::output_current_max] = L"120";
+  r[rf::output_current_min] = L"110";
+  r[rf::traceability_length] = L"0";
+  r[rf::traceability_barcode] = L"";
+  r[rf::lot_hex6] = L"0C0B01";
+  r[rf::version] = L"105";
+  r[rf::maintenance_date] = L"240315";
+  r[rf::lot_hex4] = L"1A03";
+  r[rf::value_31] = L"15";
+  r[rf::checksum] = L"0";
+  r[rf::lot_number] = L"0312345";
+  r[rf::position_flag] = L"1";
+  r[rf::latitude_hemisphere] = L"N";
+  r[rf::latitude] = L"3541.1234";
+  r[rf::longitude_hemisphere] = L"E";
+  r[rf::longitude] = L"13945.6789";
+  r[rf::battery_type] = L"1";
+  r[rf::battery_identifier] = L"BAT-01";
+  r[rf::battery_cycle] = L"12";
+  r[rf::battery_full_capacity] = L"2500";
+  r[rf::battery_capacity_before] = L"80";
+  r[rf::battery_capacity_after] = L"75";
+  r[rf::battery_temperature_before] = L"2534";
+  r[rf::battery_temperature_after] = L"2600";
+  r[rf::battery_checksum] = L"0";
   if (fields > r.f.size()) throw std::invalid_argument("soundRecord: too many fields");
   r.f.resize(fields);
   fixChecksums(r);
   return r;
 }
 
+std::vector<RecordFields> variedRecords(std::size_t count, std::size_t fields) {
+  std::vector<RecordFields> records;
+  records.reserve(count);
+  for (std::size_t n = 0; n < count; ++n) {
+    const int i = static_cast<int>(n);
+    RecordFields r = soundRecord(fields, i);
+    r[rf::datetime] = L"24" + std::to_wstring(10 + i % 3) + L"1" + std::to_wstring(i % 10) + L"1430";
+    r[rf::resistance] = std::to_wstring(100 + i % 400);
+    r[rf::end_code] = i % 17 == 0 ? L"303" : L"500";
+    if (fields > rf::latitude) r[rf::latitude] = L"35" + std::to_wstring(10 + i % 50) + L".1234";
+    fixChecksums(r);
+    records.push_back(std::move(r));
+  }
+  return records;
+}
+
 std::int64_t recordChecksum(const RecordFields& r) {
   std::int64_t sum = 0;
-  for (std::size_t i : {13U, 14U, 15U, 16U, 17U, 18U, 19U, 20U, 22U}) sum += parseInt32(r[i]);
+  for (std::size_t i : rf::record_checksum_fields) sum += parseInt32(r[i]);
   return sum;
 }
 
 std::int64_t batteryChecksum(const RecordFields& r) {
   std::int64_t sum = 0;
-  for (std::size_t i : {43U, 44U, 45U, 46U}) sum += parseInt32(r[i]);
+  for (std::size_t i : rf::battery_checksum_fields) sum += parseInt32(r[i]);
   return sum;
 }
 
 void fixChecksums(RecordFields& r) {
-  if (r.f.size() > 32) r[32] = std::to_wstring(recordChecksum(r) & 0xFF);
-  if (r.f.size() > 47) r[47] = std::to_wstring(batteryChecksum(r) & 0xFF);
+  if (r.f.size() > rf::checksum) r[rf::checksum] = std::to_wstring(recordChecksum(r) & 0xFF);
+  if (r.f.size() > rf::battery_checksum) r[rf::battery_checksum] = std::to_wstring(batteryChecksum(r) & 0xFF);
 }
 
 std::wstring framed(const RecordFields& r) {

@@ -24,6 +24,11 @@ struct RecordFields {
 // check sum set. `fields` is 33 (kind 0), 39 (kinds 1) or 48 (battery).
 RecordFields soundRecord(std::size_t fields = 39, int index = 0);
 
+// `count` sound records of `fields` fields that differ from each other in
+// their index, date, resistance, end code (every 17th ended with 303) and
+// latitude: the material of the large files of the benchmarks.
+std::vector<RecordFields> variedRecords(std::size_t count, std::size_t fields = 39);
+
 // Sets field 32 to the record check sum (and field 47 to the battery check sum
 // when the record has it), so the record is sound.
 void fixChecksums(RecordFields& r);
