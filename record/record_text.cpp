@@ -1,6 +1,8 @@
 #include "record/record_text.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <functional>
 #include <stdexcept>
 
 #include "record/code_tables.h"
@@ -31,37 +33,57 @@ file::Header parseHeader(std::wstring_view text, bool short_block) {
   return h;
 }
 
-Row splitFields(std::wstring_view record_text) {
-  Row fields;
+void splitFields(std::wstring_view record_text, Row& fields) {
+  fields.clear();
   std::size_t from = 0;
   for (;;) {
     const std::size_t comma = record_text.find(L',', from);
     if (comma == std::wstring_view::npos) {
       fields.push_back(record_text.substr(from));
-      return fields;
+      return;
     }
     fields.push_back(record_text.substr(from, comma - from));
     from = comma + 1;
   }
 }
 
+Row splitFields(std::wstring_view record_text) {
+  Row fields;
+  splitFields(record_text, fields);
+  return fields;
+}
+
 Rows splitRecords(std::wstring_view text, std::uint32_t count) {
   Rows rows(count);
-  if (count == 0) return rows;
-  constexpr std::size_t npos = std::wstring_view::npos;
-  // Positions are carried as in std::wstring arithmetic: a missing first STX is
-  // npos (so the row starts at 0), a missing first ETX is npos (the row runs to the
-  // end), and an ETX before its STX gives a row that runs to the end of the text.
-  std::size_t s = text.find(ctl::STX);
-  std::size_t e = text.find(ctl::ETX);
-  for (std::uint32_t k = 0; k < count; ++k) {
-    rows[k] = splitFields(text.substr(s + 1, e - s - 1));
-    if (s == npos || e == npos) break;
-    s = text.find(ctl::STX, s + 1);
-    e = text.find(ctl::ETX, e + 1);
-    if (s == npos || e == npos) break;
-  }
+  forEachRecordText(text, count, [&rows, k = std::size_t{0}](std::wstring_view t) mutable {
+    splitFields(t, rows[k++]);
+    return true;
+  });
   return rows;
+}
+
+bool recordTextsFit(std::wstring_view text, std::uint32_t count, std::uint16_t field_count) {
+  bool fit = true;
+  const std::uint32_t cut_rows = forEachRecordText(text, count, [&](std::wstring_view t) {
+    const auto fields = static_cast<std::size_t>(std::count(t.begin(), t.end(), L',')) + 1;
+    fit = fields == field_count;
+    return fit;
+  });
+  // The rows without a pair have no fields.
+  return fit && (cut_rows == count || field_count == 0);
+}
+
+std::size_t BarcodeCache::KeyHash::operator()(const Key& k) const noexcept {
+  return std::hash<std::wstring_view>{}(k.text) ^ (static_cast<std::size_t>(k.kind) * 31U + static_cast<std::size_t>(k.variant));
+}
+
+std::shared_ptr<const DecodedBarcode> BarcodeCache::get(int kind, std::wstring_view text, int variant) {
+  const Key key{kind, variant, text};
+  const auto found = entries_.find(key);
+  if (found != entries_.end()) return found->second;
+  auto decoded = make_barcode(kind, std::wstring(text), variant);
+  if (entries_.size() < max_entries) entries_.emplace(key, decoded);
+  return decoded;
 }
 
 namespace {
@@ -108,7 +130,7 @@ bool lowBytesEqual(std::int64_t a, std::int64_t b) { return (a & 0xFF) == (b & 0
 
 }  // namespace
 
-bool decodeEfdx(file::Efdx& r, const file::Header& header, const Row& f) {
+bool decodeEfdx(file::Efdx& r, const file::Header& header, const Row& f, BarcodeCache* barcodes) {
   const bool positioned_kind = header.kind == static_cast<std::int32_t>(BlockKind::Headerless39) ||
                                header.kind == static_cast<std::int32_t>(BlockKind::TaggedBT);
 
@@ -150,15 +172,19 @@ bool decodeEfdx(file::Efdx& r, const file::Header& header, const Row& f) {
 
   {
     const std::wstring_view digits = field(f, 10);
+    std::wstring_view barcode_text = no_data_text;
     if (r.barcode_present && !digits.empty() && digits != std::wstring_view(L"00000000000000000000000000000000")) {
       r.joint_barcode = std::wstring(digits);
+      barcode_text = digits;
     } else {
       r.barcode_present = false;
       r.joint_barcode = no_data_text;
       r.barcode_kind = 0;
     }
+    const int variant = usageBarcodeVariant(r.usage);
+    r.decoded_barcode = barcodes != nullptr ? barcodes->get(r.barcode_kind, barcode_text, variant)
+                                            : make_barcode(r.barcode_kind, r.joint_barcode, variant);
   }
-  r.decoded_barcode = make_barcode(r.barcode_kind, r.joint_barcode, usageBarcodeVariant(r.usage));
   if (r.barcode_present && r.barcode_kind == 24) r.joint_barcode = r.joint_barcode.substr(0, 24);
 
   r.resistance = formatFixed(parseReal(field(f, 13)) / 100, 2);
@@ -230,8 +256,8 @@ bool decodeEfdx(file::Efdx& r, const file::Header& header, const Row& f) {
   return !r.checksum_error;
 }
 
-bool decodeEfdxBattery(file::EfdxBattery& r, const file::Header& header, const Row& f) {
-  const bool plain_sound = decodeEfdx(r, header, f);
+bool decodeEfdxBattery(file::EfdxBattery& r, const file::Header& header, const Row& f, BarcodeCache* barcodes) {
+  const bool plain_sound = decodeEfdx(r, header, f, barcodes);
 
   r.battery_type_code = parseInt32(field(f, 39));
   r.battery_type = lookup(battery_type_table(), r.battery_type_code, no_data_text);

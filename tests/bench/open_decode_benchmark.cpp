@@ -5,8 +5,9 @@
 #include <cstdlib>
 #include <memory>
 #include <new>
+#include <optional>
 
-#include "records_io/record_file_reader.h"
+#include "records_io/loaded_block.h"
 #include "tests/support/record_fixture.h"
 
 namespace {
@@ -64,20 +65,15 @@ void BM_OpenAndDecodeFullFile(benchmark::State& state) {
     state.PauseTiming();
     const std::size_t before = g_live.load();
     g_peak.store(before);
-    auto reader_owner = std::make_unique<kj::EfdxReader>();
-    kj::EfdxReader& reader = *reader_owner;
     state.ResumeTiming();
-    if (!reader.open(path)) state.SkipWithError("open failed");
-    bool any_coord = false;
-    int bad = 0;
-    int abnormal = 0;
-    auto records = reader.parseRecords(any_coord, bad, abnormal);
-    if (!records || records->size() != kRecords || bad != 0) state.SkipWithError("decode failed");
-    benchmark::DoNotOptimize(records);
+    std::optional<kj::LoadedBlock> block = kj::LoadedBlock::fromFile(path);
+    if (!block || block->recordCount() != kRecords || block->counts().bad_count != 0) {
+      state.SkipWithError("decode failed");
+    }
+    benchmark::DoNotOptimize(block);
     peak_bytes = g_peak.load() - before;
     state.PauseTiming();  // releasing the records is not part of opening them
-    records.reset();
-    reader_owner.reset();
+    block.reset();
     state.ResumeTiming();
   }
   state.SetItemsProcessed(state.iterations() * kRecords);
