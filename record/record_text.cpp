@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <functional>
 #include <stdexcept>
 
 #include "record/code_tables.h"
@@ -62,10 +61,13 @@ Rows splitRecords(std::wstring_view text, std::uint32_t count) {
   return rows;
 }
 
-bool recordTextsFit(std::wstring_view text, std::uint32_t count, std::uint16_t field_count) {
+namespace {
+
+template <class CharT>
+bool textsFit(std::basic_string_view<CharT> text, std::uint32_t count, std::uint16_t field_count) {
   bool fit = true;
-  const std::uint32_t cut_rows = forEachRecordText(text, count, [&](std::wstring_view t) {
-    const auto fields = static_cast<std::size_t>(std::count(t.begin(), t.end(), L',')) + 1;
+  const std::uint32_t cut_rows = forEachRecordText(text, count, [&](std::basic_string_view<CharT> t) {
+    const auto fields = static_cast<std::size_t>(std::count(t.begin(), t.end(), static_cast<CharT>(','))) + 1;
     fit = fields == field_count;
     return fit;
   });
@@ -73,16 +75,21 @@ bool recordTextsFit(std::wstring_view text, std::uint32_t count, std::uint16_t f
   return fit && (cut_rows == count || field_count == 0);
 }
 
-std::size_t BarcodeCache::KeyHash::operator()(const Key& k) const noexcept {
-  return std::hash<std::wstring_view>{}(k.text) ^ (static_cast<std::size_t>(k.kind) * 31U + static_cast<std::size_t>(k.variant));
+}  // namespace
+
+bool recordTextsFit(std::wstring_view text, std::uint32_t count, std::uint16_t field_count) {
+  return textsFit(text, count, field_count);
+}
+
+bool recordTextsFit(std::string_view bytes, std::uint32_t count, std::uint16_t field_count) {
+  return textsFit(bytes, count, field_count);
 }
 
 std::shared_ptr<const DecodedBarcode> BarcodeCache::get(int kind, std::wstring_view text, int variant) {
-  const Key key{kind, variant, text};
-  const auto found = entries_.find(key);
+  const auto found = entries_.find(KeyView{kind, variant, text});
   if (found != entries_.end()) return found->second;
   auto decoded = make_barcode(kind, std::wstring(text), variant);
-  if (entries_.size() < max_entries) entries_.emplace(key, decoded);
+  if (entries_.size() < max_entries) entries_.emplace(Key{kind, variant, std::wstring(text)}, decoded);
   return decoded;
 }
 

@@ -8,13 +8,19 @@
 #include <string>
 #include <string_view>
 #include <type_traits>
-#include <unordered_map>
+#include <map>
 #include <vector>
 
 #include "record/control_chars.h"
 #include "record/record_types.h"
 
 namespace kj {
+
+// The text character of one block byte: bytes 0x80-0xFF are widened with sign
+// extension to U+FF80-U+FFFF, as they arrive from the serial line.
+constexpr wchar_t widenByte(unsigned char b) {
+  return b < 0x80 ? static_cast<wchar_t>(b) : static_cast<wchar_t>(0xFF00U | b);
+}
 
 // Parses the block header. short_block selects 33 fields (true) or 39 fields
 // (false) for a text without a tagged header. Raises std::invalid_argument or
@@ -27,9 +33,10 @@ Rows splitRecords(std::wstring_view text, std::uint32_t count);
 
 // Calls visit(record_text) for the rows of the first `count` STX...ETX pairs, in
 // order, as splitRecords cuts them; stops early when visit returns false.
-// Returns the number of rows visited: the rows after them have no fields.
-template <class Visit>
-std::uint32_t forEachRecordText(std::wstring_view text, std::uint32_t count, Visit&& visit);
+// Returns the number of rows visited: the rows after them have no fields. The
+// text is the wide block text or its bytes (one char per block byte).
+template <class CharT, class Visit>
+std::uint32_t forEachRecordText(std::basic_string_view<CharT> text, std::uint32_t count, Visit&& visit);
 
 // The pieces between commas, empty ones included; never empty. Views into
 // record_text.
@@ -38,8 +45,7 @@ Row splitFields(std::wstring_view record_text);
 void splitFields(std::wstring_view record_text, Row& fields);
 
 // Shares one decoded barcode between the records of a block that carry the same
-// barcode: a fitting type is usually welded many times. The keys view into the
-// block text, which must outlive the cache; the cache is one decode pass's.
+// barcode: a fitting type is usually welded many times. One per decode pass.
 class BarcodeCache {
  public:
   std::shared_ptr<const DecodedBarcode> get(int kind, std::wstring_view text, int variant);
@@ -48,15 +54,25 @@ class BarcodeCache {
   struct Key {
     int kind;
     int variant;
-    std::wstring_view text;
-    bool operator==(const Key&) const = default;
+    std::wstring text;
   };
-  struct KeyHash {
-    std::size_t operator()(const Key& k) const noexcept;
+  struct KeyView {
+    int kind;
+    int variant;
+    std::wstring_view text;
+  };
+  struct Less {
+    using is_transparent = void;
+    template <class A, class B>
+    bool operator()(const A& a, const B& b) const {
+      if (a.kind != b.kind) return a.kind < b.kind;
+      if (a.variant != b.variant) return a.variant < b.variant;
+      return std::wstring_view(a.text) < std::wstring_view(b.text);
+    }
   };
   // A block of all different barcodes is not worth more bookkeeping than this.
   static constexpr std::size_t max_entries = 4096;
-  std::unordered_map<Key, std::shared_ptr<const DecodedBarcode>, KeyHash> entries_;
+  std::map<Key, std::shared_ptr<const DecodedBarcode>, Less> entries_;
 };
 
 // Fill one record from its fields; true when the record is sound (its check sums
@@ -132,15 +148,16 @@ RecordVector<Record> decodeRecordSet(const Rows& rows, const file::Header& heade
 
 // True when each of the first `count` rows of text has field_count fields (a
 // row without its STX...ETX pair has none): the check of decodeRecordSet, made
-// without cutting a single field.
+// without cutting a single field. The text is the wide block text or its bytes.
 bool recordTextsFit(std::wstring_view text, std::uint32_t count, std::uint16_t field_count);
+bool recordTextsFit(std::string_view bytes, std::uint32_t count, std::uint16_t field_count);
 
-// decodeRecordSet(splitRecords(text, count), header, decoder, counts) with the
-// same results, but the rows are checked before anything is built and then cut
-// one at a time: time and memory follow the records the block really holds.
-template <class Record>
-RecordVector<Record> decodeRecordText(std::wstring_view text, std::uint32_t count, const file::Header& header,
-                                      RecordDecoder<Record> decoder, DecodeCounts& counts) {
+namespace detail {
+
+template <class Record, class CharT>
+RecordVector<Record> decodeRecordText(std::basic_string_view<CharT> text, std::uint32_t count,
+                                      const file::Header& header, RecordDecoder<Record> decoder,
+                                      DecodeCounts& counts) {
   counts = DecodeCounts{};
   if (!recordTextsFit(text, count, header.field_count)) return nullptr;
   auto records = std::make_shared<std::vector<Record>>(count);
@@ -148,11 +165,19 @@ RecordVector<Record> decodeRecordText(std::wstring_view text, std::uint32_t coun
   BarcodeCache barcodes;
   Row fields;
   fields.reserve(header.field_count);
-  const std::uint32_t cut_rows = forEachRecordText(text, count, [&, i = std::size_t{0}](std::wstring_view t) mutable {
-    splitFields(t, fields);
-    detail::decodeCounted((*records)[i++], header, fields, decoder, barcodes, found);
-    return true;
-  });
+  std::wstring wide;  // the record's text widened from bytes; its capacity is reused
+  const std::uint32_t cut_rows =
+      forEachRecordText(text, count, [&, i = std::size_t{0}](std::basic_string_view<CharT> t) mutable {
+        if constexpr (std::is_same_v<CharT, wchar_t>) {
+          splitFields(t, fields);
+        } else {
+          wide.resize(t.size());
+          for (std::size_t k = 0; k < t.size(); ++k) wide[k] = widenByte(static_cast<unsigned char>(t[k]));
+          splitFields(wide, fields);
+        }
+        detail::decodeCounted((*records)[i++], header, fields, decoder, barcodes, found);
+        return true;
+      });
   fields.clear();
   for (std::size_t i = cut_rows; i < count; ++i) {
     detail::decodeCounted((*records)[i], header, fields, decoder, barcodes, found);
@@ -161,20 +186,39 @@ RecordVector<Record> decodeRecordText(std::wstring_view text, std::uint32_t coun
   return records;
 }
 
-template <class Visit>
-std::uint32_t forEachRecordText(std::wstring_view text, std::uint32_t count, Visit&& visit) {
-  constexpr std::size_t npos = std::wstring_view::npos;
+}  // namespace detail
+
+// decodeRecordSet(splitRecords(text, count), header, decoder, counts) with the
+// same results, but the rows are checked before anything is built and then cut
+// one at a time: time and memory follow the records the block really holds.
+// The text is the wide block text or its bytes, widened record by record.
+template <class Record>
+RecordVector<Record> decodeRecordText(std::wstring_view text, std::uint32_t count, const file::Header& header,
+                                      RecordDecoder<Record> decoder, DecodeCounts& counts) {
+  return detail::decodeRecordText<Record, wchar_t>(text, count, header, decoder, counts);
+}
+template <class Record>
+RecordVector<Record> decodeRecordText(std::string_view bytes, std::uint32_t count, const file::Header& header,
+                                      RecordDecoder<Record> decoder, DecodeCounts& counts) {
+  return detail::decodeRecordText<Record, char>(bytes, count, header, decoder, counts);
+}
+
+template <class CharT, class Visit>
+std::uint32_t forEachRecordText(std::basic_string_view<CharT> text, std::uint32_t count, Visit&& visit) {
+  constexpr std::size_t npos = std::basic_string_view<CharT>::npos;
+  constexpr auto stx = static_cast<CharT>(ctl::STX);
+  constexpr auto etx = static_cast<CharT>(ctl::ETX);
   // Positions are carried as in std::wstring arithmetic: a missing first STX is
   // npos (so the row starts at 0), a missing first ETX is npos (the row runs to the
   // end), and an ETX before its STX gives a row that runs to the end of the text.
-  std::size_t s = text.find(ctl::STX);
-  std::size_t e = text.find(ctl::ETX);
+  std::size_t s = text.find(stx);
+  std::size_t e = text.find(etx);
   for (std::uint32_t k = 0; k < count;) {
     const bool go_on = visit(text.substr(s + 1, e - s - 1));
     ++k;
     if (!go_on || s == npos || e == npos) return k;
-    s = text.find(ctl::STX, s + 1);
-    e = text.find(ctl::ETX, e + 1);
+    s = text.find(stx, s + 1);
+    e = text.find(etx, e + 1);
     if (s == npos || e == npos) return k;
   }
   return count;

@@ -65,9 +65,10 @@ class LoadedBlock {
   std::size_t recordCount() const;
 
  private:
-  // Decodes text of the block whose header is header_; rows is the number of
-  // rows to cut.
-  void decode(std::wstring_view text, std::uint32_t rows);
+  // Decodes the text (wide, or the block's bytes) of the block whose header
+  // is header_; rows is the number of rows to cut.
+  template <class Text>
+  void decode(Text text, std::uint32_t rows);
 
   file::Header header_;
   std::wstring path_;

@@ -15,18 +15,9 @@ namespace kj {
 
 namespace {
 
-// Appends the text of stored bytes to text.
-void appendDecoded(const char* stored, std::size_t size, std::wstring& text) {
-  for (std::size_t i = 0; i < size; ++i) {
-    const unsigned char d = substituteByte(static_cast<unsigned char>(stored[i]));
-    if (d == ctl::SOH || d == ctl::STX || d == ctl::ETX) {
-      text.push_back(static_cast<wchar_t>(d));
-    } else if (d < 0x20 || d == 0x7F) {
-      continue;  // line breaks and other control characters carry no meaning
-    } else {
-      text.push_back(widenByte(d));
-    }
-  }
+bool keptByte(unsigned char d) {
+  // Line breaks and other control characters carry no meaning.
+  return d == ctl::SOH || d == ctl::STX || d == ctl::ETX || (d >= 0x20 && d != 0x7F);
 }
 
 }  // namespace
@@ -34,37 +25,61 @@ void appendDecoded(const char* stored, std::size_t size, std::wstring& text) {
 std::wstring decodeRecordFileBytes(const std::string& stored) {
   std::wstring text;
   text.reserve(stored.size());
-  appendDecoded(stored.data(), stored.size(), text);
+  for (char s : stored) {
+    const unsigned char d = substituteByte(static_cast<unsigned char>(s));
+    if (keptByte(d)) text.push_back(widenByte(d));
+  }
   return text;
 }
 
-std::optional<std::wstring> readRecordFileText(const std::wstring& path) {
+std::optional<std::string> readRecordFileBytes(const std::wstring& path) {
   const std::filesystem::path file = fsPath(path);
   std::error_code ec;
   if (std::filesystem::is_directory(file, ec)) return std::nullopt;
   std::ifstream stream(file, std::ios::binary);
   if (!stream.is_open()) return std::nullopt;
-  std::wstring text;
-  // The bytes are decoded chunk by chunk: the stored bytes are never held whole
-  // beside their text.
+  std::string bytes;
   std::error_code size_error;
   const auto size = std::filesystem::file_size(file, size_error);
-  if (!size_error && size < text.max_size()) text.reserve(static_cast<std::size_t>(size));
+  if (!size_error && size < bytes.max_size()) bytes.reserve(static_cast<std::size_t>(size));
   char chunk[1 << 16];
   while (stream.read(chunk, sizeof chunk) || stream.gcount() > 0) {
-    appendDecoded(chunk, static_cast<std::size_t>(stream.gcount()), text);
+    const auto n = static_cast<std::size_t>(stream.gcount());
+    for (std::size_t i = 0; i < n; ++i) {
+      const unsigned char d = substituteByte(static_cast<unsigned char>(chunk[i]));
+      if (keptByte(d)) bytes.push_back(static_cast<char>(d));
+    }
   }
   if (stream.bad()) return std::nullopt;
+  return bytes;
+}
+
+std::wstring widenBlockBytes(std::string_view bytes) {
+  std::wstring text(bytes.size(), L'\0');
+  for (std::size_t i = 0; i < bytes.size(); ++i) text[i] = widenByte(static_cast<unsigned char>(bytes[i]));
   return text;
+}
+
+std::optional<std::wstring> readRecordFileText(const std::wstring& path) {
+  const std::optional<std::string> bytes = readRecordFileBytes(path);
+  if (!bytes) return std::nullopt;
+  return widenBlockBytes(*bytes);
 }
 
 std::uint32_t countStx(const std::wstring& text) {
   return static_cast<std::uint32_t>(std::count(text.begin(), text.end(), ctl::STX));
 }
 
-std::uint32_t recordRowCount(const std::wstring& text, const std::wstring& path, file::Header& header) {
+std::uint32_t recordRowCount(std::wstring_view text, const std::wstring& path, file::Header& header) {
   if (!isMergedPath(path)) return header.record_count;
-  const std::uint32_t n = countStx(text);
+  const auto n = static_cast<std::uint32_t>(std::count(text.begin(), text.end(), ctl::STX));
+  header.record_count = static_cast<std::uint16_t>(n);
+  return n;
+}
+
+std::uint32_t recordRowCount(std::string_view bytes, const std::wstring& path, file::Header& header) {
+  if (!isMergedPath(path)) return header.record_count;
+  const auto n = static_cast<std::uint32_t>(std::count(bytes.begin(), bytes.end(), static_cast<char>(ctl::STX)));
   header.record_count = static_cast<std::uint16_t>(n);
   return n;
 }

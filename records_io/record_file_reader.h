@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "record/record_text.h"
@@ -24,19 +25,24 @@ constexpr unsigned char substituteByte(unsigned char b) {
 // sign extension (0x80-0xFF become U+FF80-U+FFFF), as bytes from the serial line.
 std::wstring decodeRecordFileBytes(const std::string& stored);
 
-// The decoded text of the record file at path, read whole and closed again;
-// nothing when it cannot be opened or read (a folder cannot).
+// The block bytes of the record file at path: each stored byte un-substituted,
+// SOH, STX and ETX kept and other control characters dropped, one char per block
+// byte (not yet widened). Read whole and closed again; nothing when the file
+// cannot be opened or read (a folder cannot).
+std::optional<std::string> readRecordFileBytes(const std::wstring& path);
+
+// The same bytes widened to the block text (decodeRecordFileBytes).
 std::optional<std::wstring> readRecordFileText(const std::wstring& path);
+
+// The block text of block bytes, each widened by widenByte.
+std::wstring widenBlockBytes(std::string_view bytes);
 
 // The number of rows a block's text is cut into: the header's record count, or
 // for a merged file (by its path) the number of STX characters, which then also
 // replaces the header's record count.
-std::uint32_t recordRowCount(const std::wstring& text, const std::wstring& path, file::Header& header);
+std::uint32_t recordRowCount(std::wstring_view text, const std::wstring& path, file::Header& header);
+std::uint32_t recordRowCount(std::string_view bytes, const std::wstring& path, file::Header& header);
 
-// The widening of one block byte to its text character.
-constexpr wchar_t widenByte(unsigned char b) {
-  return b < 0x80 ? static_cast<wchar_t>(b) : static_cast<wchar_t>(0xFF00U | b);
-}
 
 // One reader per record type: RecordFileReader<file::Efdx> for plain records and
 // RecordFileReader<file::EfdxBattery> for battery records. Used on one thread.
