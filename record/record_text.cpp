@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <initializer_list>
 #include <stdexcept>
 
 #include "record/code_tables.h"
@@ -95,6 +96,23 @@ std::shared_ptr<const DecodedBarcode> BarcodeCache::get(int kind, std::wstring_v
 
 namespace {
 
+// cut without the copy: a view of text from pos, at most n characters; raises
+// like cut when pos lies beyond the end.
+std::wstring_view cutView(std::wstring_view text, std::size_t pos, std::size_t n) {
+  if (pos > text.size()) throw std::out_of_range("substr");
+  return text.substr(pos, n);
+}
+
+// The parts one after the other, in a text of exactly their size.
+std::wstring concat(std::initializer_list<std::wstring_view> parts) {
+  std::size_t size = 0;
+  for (const std::wstring_view part : parts) size += part.size();
+  std::wstring text;
+  text.reserve(size);
+  for (const std::wstring_view part : parts) text += part;
+  return text;
+}
+
 // Field i of a row; a row shorter than its decoder needs raises like a cut.
 std::wstring_view field(const Row& fields, std::size_t i) {
   if (i >= fields.size()) throw std::out_of_range("field");
@@ -147,7 +165,8 @@ bool decodeEfdx(file::Efdx& r, const file::Header& header, const Row& f, Barcode
   r.worker = field(f, 3);
   {
     const std::wstring_view t = field(f, 4);
-    r.datetime = cut(t, 0, 2) + L"/" + cut(t, 2, 2) + L"/" + cut(t, 4, 2) + L" " + cut(t, 6, 2) + L":" + cut(t, 8, 2);
+    r.datetime = concat({cutView(t, 0, 2), L"/", cutView(t, 2, 2), L"/", cutView(t, 4, 2), L" ", cutView(t, 6, 2),
+                         L":", cutView(t, 8, 2)});
   }
   r.lifecycle_counts = field(f, 6);
   r.re_mark = field(f, 7) == L"10000000";
@@ -155,9 +174,9 @@ bool decodeEfdx(file::Efdx& r, const file::Header& header, const Row& f, Barcode
   if (positioned_kind) r.has_coord = field(f, 34) != L"0";
   if (r.has_coord) {
     const std::wstring_view lat = field(f, 36);
-    r.latitude_text = cut(lat, 0, 2) + L"°" + cut(lat, 2, 8) + L"'" + std::wstring(field(f, 35));
+    r.latitude_text = concat({cutView(lat, 0, 2), L"°", cutView(lat, 2, 8), L"'", field(f, 35)});
     const std::wstring_view lon = field(f, 38);
-    r.longitude_text = cut(lon, 0, 3) + L"°" + cut(lon, 3, 8) + L"'" + std::wstring(field(f, 37));
+    r.longitude_text = concat({cutView(lon, 0, 3), L"°", cutView(lon, 3, 8), L"'", field(f, 37)});
     double latitude = parseReal(cut(lat, 0, 2)) + parseReal(cut(lat, 2, 8)) / 60;
     if (field(f, 35) == L"S") latitude *= -1;
     r.latitude = latitude;
@@ -209,8 +228,8 @@ bool decodeEfdx(file::Efdx& r, const file::Header& header, const Row& f, Barcode
   {
     const auto it = end_code_table().find(r.end_code);
     if (it != end_code_table().end()) {
-      r.exit_code = it->second + L" (" + decimal(r.end_code) + L")";
-      if (r.re_mark) r.exit_code += L" RE";
+      const std::wstring code = decimal(r.end_code);
+      r.exit_code = concat({it->second, L" (", code, L")", r.re_mark ? L" RE" : L""});
     } else {
       r.exit_code = no_data_text;
     }
@@ -228,11 +247,12 @@ bool decodeEfdx(file::Efdx& r, const file::Header& header, const Row& f, Barcode
   {
     const std::wstring_view v = field(f, 28);
     if (v.size() < 2) throw std::out_of_range("version");
-    r.version = cut(v, 0, v.size() - 2) + L"." + cut(v, v.size() - 2, 2);
+    r.version = concat({cutView(v, 0, v.size() - 2), L".", cutView(v, v.size() - 2, 2)});
   }
   {
     const std::wstring_view d = field(f, 29);
-    r.maintenance_date = d != L"FFFFFF" ? cut(d, 0, 2) + L"/" + cut(d, 2, 2) + L"/" + cut(d, 4, 2) : no_data_text;
+    r.maintenance_date =
+        d != L"FFFFFF" ? concat({cutView(d, 0, 2), L"/", cutView(d, 2, 2), L"/", cutView(d, 4, 2)}) : no_data_text;
   }
 
   if (header.kind == static_cast<std::int32_t>(BlockKind::Headerless33)) {
