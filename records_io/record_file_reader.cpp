@@ -45,10 +45,15 @@ std::optional<std::string> readRecordFileBytes(const std::wstring& path) {
   char chunk[1 << 16];
   while (stream.read(chunk, sizeof chunk) || stream.gcount() > 0) {
     const auto n = static_cast<std::size_t>(stream.gcount());
+    const std::size_t start = bytes.size();
+    bytes.resize(start + n);
+    std::size_t kept = start;
     for (std::size_t i = 0; i < n; ++i) {
       const unsigned char d = substituteByte(static_cast<unsigned char>(chunk[i]));
-      if (keptByte(d)) bytes.push_back(static_cast<char>(d));
+      bytes[kept] = static_cast<char>(d);
+      if (keptByte(d)) ++kept;
     }
+    bytes.resize(kept);
   }
   if (stream.bad()) return std::nullopt;
   return bytes;
