@@ -71,10 +71,6 @@ std::optional<std::wstring> readRecordFileText(const std::wstring& path) {
   return widenBlockBytes(*bytes);
 }
 
-std::uint32_t countStx(const std::wstring& text) {
-  return static_cast<std::uint32_t>(std::count(text.begin(), text.end(), ctl::STX));
-}
-
 std::uint32_t recordRowCount(std::wstring_view text, const std::wstring& path, file::Header& header) {
   if (!isMergedPath(path)) return header.record_count;
   const auto n = static_cast<std::uint32_t>(std::count(text.begin(), text.end(), ctl::STX));

@@ -90,7 +90,4 @@ extern template class RecordFileReader<file::EfdxBattery>;
 using EfdxReader = RecordFileReader<file::Efdx>;
 using EfdxBatteryReader = RecordFileReader<file::EfdxBattery>;
 
-// Number of STX characters in text.
-std::uint32_t countStx(const std::wstring& text);
-
 }  // namespace kj
