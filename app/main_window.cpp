@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <optional>
-#include <type_traits>
 #include <utility>
 
 #include "app/com_port_dialog.h"
@@ -126,17 +125,15 @@ void MainWindowState::onListItemChanged(int item_index) {
 
 std::wstring MainWindowState::listCellText(int index, int column) const {
   if (index < 0) return std::wstring();
+  const auto i = static_cast<std::size_t>(index);
   const auto cell = [&](const auto& shown) {
-    if (!shown || static_cast<std::size_t>(index) >= shown->size()) return std::wstring();
-    const auto i = static_cast<std::size_t>(index);
+    if (!shown || i >= shown->size()) return std::wstring();
     return listCellOf(i, (*shown)[i], column);
   };
-  switch (listed_) {
-    case Listed::plain: return cell(records_.plain_records);
-    case Listed::battery: return cell(records_.battery_records);
-    case Listed::none: break;
-  }
-  return std::wstring();
+  // The rows are those of the block last displayed: a block of kind 3 or 4
+  // leaves them as they were, a rejected one has none.
+  if (records_.batteryRecords()) return cell(records_.batteryRecords());
+  return cell(records_.plainRecords());
 }
 
 void MainWindowState::onCloseRequest() {
@@ -166,27 +163,13 @@ void MainWindowState::loadFile(const std::wstring& path) {
   FlagScope busy(busy_);
   if (!path.empty() && !isRecordFilePath(path)) return;
   const std::wstring target = path.empty() ? records_.current_path : path;
-  if (!records_.plain_reader.open(target)) return;
+  // Read once: a file that cannot be read or whose header cannot be parsed
+  // leaves path, kind and display as they were.
+  const std::optional<LoadedBlock> block = LoadedBlock::fromFile(target);
+  if (!block) return;
   records_.current_path = target;
-  const std::int32_t kind = records_.plain_reader.header().kind;
-  switch (static_cast<BlockKind>(kind)) {
-    case BlockKind::Headerless33:
-    case BlockKind::Headerless39:
-      records_.block_kind = kind;
-      displayRecords<file::Efdx>();
-      break;
-    case BlockKind::TaggedBT:
-      records_.plain_reader.close();
-      // Should the file have gone in the meantime, the display stays as it
-      // was, and so does the block kind it belongs to.
-      if (!records_.battery_reader.open(target)) return;
-      records_.block_kind = kind;
-      displayRecords<file::EfdxBattery>();
-      break;
-    default:
-      records_.block_kind = kind;
-      break;
-  }
+  records_.block_kind = block->header().kind;
+  if (block->outcome() != LoadOutcome::not_decoded) displayRecords(*block);
 }
 
 void MainWindowState::openCommand() {
@@ -201,22 +184,8 @@ void MainWindowState::openCommand() {
   if (path) loadFile(*path);
 }
 
-template <class Record>
-void MainWindowState::displayRecords() {
-  constexpr bool battery = std::is_same_v<Record, file::EfdxBattery>;
-  RecordFileReader<Record>* reader = nullptr;
-  RecordVector<Record>* shown = nullptr;
-  if constexpr (battery) {
-    reader = &records_.battery_reader;
-    shown = &records_.battery_records;
-  } else {
-    reader = &records_.plain_reader;
-    shown = &records_.plain_records;
-  }
-
-  bool any_coord = false;
-  int bad_count = 0;
-  int abnormal_end_count = 0;
+void MainWindowState::displayRecords(const LoadedBlock& block) {
+  if (block.outcome() == LoadOutcome::not_decoded) return;
   {
     // The list is emptied and refilled here; its notifications meanwhile are
     // not the user's.
@@ -224,11 +193,10 @@ void MainWindowState::displayRecords() {
     records_.plain_detail.close();
     records_.battery_detail.close();
     ui_.listDeleteAllItems();
-    listed_ = Listed::none;
     for (int part = 0; part < status_part_count; ++part) ui_.setStatusText(part, std::wstring());
 
-    *shown = reader->parseRecords(any_coord, bad_count, abnormal_end_count);
-    if (!*shown) {
+    records_.displayed = block;
+    if (block.outcome() == LoadOutcome::invalid) {
       shell_.messageBox(std::wstring(invalid_data_text), std::wstring(invalid_data_caption), MessageIcon::error,
                         MessageButtons::ok);
       snapshot_.records_shown = false;
@@ -236,38 +204,45 @@ void MainWindowState::displayRecords() {
       applyCommandState();
       return;
     }
-
-    const std::vector<Record>& records = **shown;
-    const std::wstring* lot_number = nullptr;
-    // The list reads its rows from the shown vector when it draws them.
-    listed_ = battery ? Listed::battery : Listed::plain;
-    ui_.listSetItemCount(static_cast<int>(records.size()));
-    for (const Record& record : records) {
-      if (!record.checksum_error) lot_number = &record.lot_number;
+    if (block.holdsBatteryRecords()) {
+      listRecords(*block.batteryRecords());
+    } else {
+      listRecords(*block.plainRecords());
     }
-    ui_.setStatusText(1, recordCountText(records.size()));
-    ui_.setStatusText(2, badCountText(bad_count));
-    ui_.setStatusText(3, abnormalEndCountText(abnormal_end_count));
-    std::wstring model;
-    if (isMergedPath(records_.current_path)) {
-      model = merged_data_text;
-    } else if (lot_number != nullptr) {
-      model = controllerModelName(*lot_number);
-    }
-    ui_.setStatusText(0, model);
   }
 
   showRecordWindow();
 
+  const DecodeCounts& counts = block.counts();
   snapshot_.records_shown = true;
-  snapshot_.any_coord = any_coord;
+  snapshot_.any_coord = counts.any_coord;
   applyCommandState();
 
-  if (bad_count > 0) shell_.messageBox(badDataText(bad_count), title_, MessageIcon::error, MessageButtons::ok);
+  if (counts.bad_count > 0) {
+    shell_.messageBox(badDataText(counts.bad_count), title_, MessageIcon::error, MessageButtons::ok);
+  }
 }
 
-template void MainWindowState::displayRecords<file::Efdx>();
-template void MainWindowState::displayRecords<file::EfdxBattery>();
+template <class Record>
+void MainWindowState::listRecords(const std::vector<Record>& records) {
+  const DecodeCounts& counts = records_.displayed->counts();
+  const std::wstring* lot_number = nullptr;
+  // The list reads its rows through listCellText when it draws them.
+  ui_.listSetItemCount(static_cast<int>(records.size()));
+  for (const Record& record : records) {
+    if (!record.checksum_error) lot_number = &record.lot_number;
+  }
+  ui_.setStatusText(1, recordCountText(records.size()));
+  ui_.setStatusText(2, badCountText(counts.bad_count));
+  ui_.setStatusText(3, abnormalEndCountText(counts.abnormal_end_count));
+  std::wstring model;
+  if (isMergedPath(records_.current_path)) {
+    model = merged_data_text;
+  } else if (lot_number != nullptr) {
+    model = controllerModelName(*lot_number);
+  }
+  ui_.setStatusText(0, model);
+}
 
 DetailDialog* MainWindowState::showRecordWindow() {
   // Creating the dialog produces messages of its own; one of them may lead
@@ -278,12 +253,12 @@ DetailDialog* MainWindowState::showRecordWindow() {
   switch (static_cast<BlockKind>(records_.block_kind)) {
     case BlockKind::Headerless33:
     case BlockKind::Headerless39:
-      if (records_.plain_detail.isOpen() || records_.plain_detail.open(records_.plain_records)) {
+      if (records_.plain_detail.isOpen() || records_.plain_detail.open(records_.plainRecords())) {
         dialog = &records_.plain_detail;
       }
       break;
     case BlockKind::TaggedBT:
-      if (records_.battery_detail.isOpen() || records_.battery_detail.open(records_.battery_records)) {
+      if (records_.battery_detail.isOpen() || records_.battery_detail.open(records_.batteryRecords())) {
         dialog = &records_.battery_detail;
       }
       break;

@@ -50,11 +50,11 @@ class MainWindowState final : public MainWindowEvents {
   // The open command: the open-file dialog, then loadFile with the choice.
   void openCommand();
 
-  // Shows the records the reader of this type holds (file::Efdx or
-  // file::EfdxBattery): fills list and status bar, reports invalid and bad
-  // data and makes the export commands available.
-  template <class Record>
-  void displayRecords();
+  // Shows a loaded or received block of kind 0, 1 or 2: fills list and status
+  // bar, reports invalid and bad data and makes the export commands
+  // available. The block becomes the record set's displayed block. Blocks
+  // that are not decoded (kinds 3 and 4) are not for display: nothing happens.
+  void displayRecords(const LoadedBlock& block);
 
   // The detail dialog of the current block kind, created with the current
   // records when it is not open; null for blocks without a dialog, when it
@@ -68,6 +68,9 @@ class MainWindowState final : public MainWindowEvents {
 
  private:
   void applyCommandState();
+  // Fills the list and the status bar with the displayed records.
+  template <class Record>
+  void listRecords(const std::vector<Record>& records);
   void clearListSelection();
   void comPortCommand();
   DetailDialog& detail(DetailKind kind);
@@ -96,17 +99,11 @@ class MainWindowState final : public MainWindowEvents {
   bool busy_ = false;
   CommandSnapshot snapshot_;
   RecordSet records_;
-  // The records the list shows: none, or the vector of one record type.
-  enum class Listed { none, plain, battery };
-  Listed listed_ = Listed::none;
   // Set while our own calls may produce notifications that are not the
   // user's.
   bool showing_record_window_ = false;
   bool clearing_selection_ = false;
   bool displaying_ = false;
 };
-
-extern template void MainWindowState::displayRecords<file::Efdx>();
-extern template void MainWindowState::displayRecords<file::EfdxBattery>();
 
 }  // namespace kj::app

@@ -1,15 +1,16 @@
 #pragma once
-// The records the main window shows: the last loaded or received block, its
-// readers and the two detail dialogs.
+// The records the main window shows: the last displayed block and the two
+// detail dialogs.
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "app/detail_dialog.h"
 #include "app/ui.h"
 #include "record/record_types.h"
-#include "records_io/record_file_reader.h"
+#include "records_io/loaded_block.h"
 
 namespace kj::app {
 
@@ -20,15 +21,24 @@ struct RecordSet {
   // receive.
   std::wstring current_path;
   // Block kind of what was loaded last (a BlockKind value): 0 and 1 plain
-  // records, 2 battery records; 3 and 4 show nothing.
+  // records, 2 battery records; 3 and 4 show nothing and leave `displayed` as
+  // it was.
   std::int32_t block_kind = 0;
-  // Null until the first load of their type, and after a failed display.
-  RecordVector<file::Efdx> plain_records;
-  RecordVector<file::EfdxBattery> battery_records;
-  EfdxReader plain_reader;
-  EfdxBatteryReader battery_reader;
+  // The block last displayed, also when it was rejected; none before the first
+  // display.
+  std::optional<LoadedBlock> displayed;
   PlainDetailDialog plain_detail;
   BatteryDetailDialog battery_detail;
+
+  // The displayed records of each type; null when the displayed block holds
+  // the other type, was rejected, or nothing has been displayed.
+  const RecordVector<file::Efdx>& plainRecords() const { return records<file::Efdx>(); }
+  const RecordVector<file::EfdxBattery>& batteryRecords() const { return records<file::EfdxBattery>(); }
+  template <class Record>
+  const RecordVector<Record>& records() const {
+    static const RecordVector<Record> none;
+    return displayed ? displayed->records<Record>() : none;
+  }
 };
 
 // The five column texts of list row `index` for `record`; "***" for the

@@ -10,13 +10,13 @@ namespace kj::cli {
 int runConsole(const std::vector<std::wstring>& args) {
   std::string out;
   std::string err;
-  int status = 2;
+  int status = exit_usage;
   try {
     status = runCli(args, out, err);
   } catch (const std::exception& e) {
     err = std::string("kjvt58-cli: ") + e.what() + "\n";
     out.clear();
-    status = 3;
+    status = exit_internal;
   }
   useBinaryConsole();
   std::fwrite(out.data(), 1, out.size(), stdout);

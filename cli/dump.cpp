@@ -4,42 +4,11 @@
 #include "cli/record_json.h"
 #include "record/code_tables.h"
 #include "records_io/paths.h"
-#include "records_io/record_file_reader.h"
 #include "base/text_encoding.h"
 
 namespace kj::cli {
 
-LoadedFile loadRecordFile(const std::wstring& path) {
-  LoadedFile loaded;
-  EfdxReader plain;
-  if (!plain.open(path)) return loaded;
-  loaded.header = plain.header();
-  bool any_coord = false;
-  switch (static_cast<BlockKind>(plain.header().kind)) {
-    case BlockKind::Headerless33:
-    case BlockKind::Headerless39:
-      loaded.plain = plain.parseRecords(any_coord, loaded.counts.bad_count, loaded.counts.abnormal_end_count);
-      loaded.status = loaded.plain ? LoadStatus::ok : LoadStatus::invalid;
-      loaded.header = plain.header();
-      break;
-    case BlockKind::TaggedBT: {
-      plain.close();
-      EfdxBatteryReader battery;
-      if (!battery.open(path)) return LoadedFile{};
-      loaded.battery = battery.parseRecords(any_coord, loaded.counts.bad_count, loaded.counts.abnormal_end_count);
-      loaded.status = loaded.battery ? LoadStatus::ok : LoadStatus::invalid;
-      loaded.header = battery.header();
-      break;
-    }
-    default:
-      // Not decoded; a merged file still reports the number of records it holds.
-      loaded.status = LoadStatus::not_decoded;
-      if (isMergedPath(path)) loaded.header.record_count = static_cast<std::uint16_t>(countStx(plain.text()));
-      return loaded;
-  }
-  loaded.counts.any_coord = any_coord;  // a rejected block reports all counts as zero already
-  return loaded;
-}
+std::optional<LoadedBlock> loadBlock(const std::wstring& path) { return LoadedBlock::fromFile(path); }
 
 namespace {
 
@@ -64,53 +33,52 @@ class ObjectWriter {
   bool first_ = true;
 };
 
-const char* statusName(LoadStatus s) {
-  switch (s) {
-    case LoadStatus::ok: return "ok";
-    case LoadStatus::invalid: return "invalid";
-    case LoadStatus::not_decoded: return "not_decoded";
-    case LoadStatus::unreadable: break;
+const char* outcomeName(LoadOutcome outcome) {
+  switch (outcome) {
+    case LoadOutcome::records: return "ok";
+    case LoadOutcome::invalid: return "invalid";
+    case LoadOutcome::not_decoded: break;
   }
-  return "unreadable";
+  return "not_decoded";
 }
 
 template <class Record, class Each>
-void forEachRecord(const LoadedFile& f, Each each) {
-  if constexpr (std::is_same_v<Record, file::EfdxBattery>) {
-    if (f.battery) for (const auto& r : *f.battery) each(r);
-  } else {
-    if (f.plain) for (const auto& r : *f.plain) each(r);
+void forEachRecord(const LoadedBlock& block, Each each) {
+  if (const RecordVector<Record>& records = block.records<Record>()) {
+    for (const Record& r : *records) each(r);
   }
 }
 
 }  // namespace
 
-std::string dumpJson(const LoadedFile& f) {
+std::string unreadableJson() {
   std::string out;
   ObjectWriter top(out);
-  if (f.status == LoadStatus::unreadable) {
-    top.raw("status", json::quote(std::string_view("unreadable")));
-    top.end();
-    return out;
-  }
+  top.raw("status", json::quote(std::string_view("unreadable")));
+  top.end();
+  return out;
+}
+
+std::string dumpJson(const LoadedBlock& f) {
+  std::string out;
+  ObjectWriter top(out);
   {
     std::string header;
     ObjectWriter h(header);
-    h.integer("kind", f.header.kind);
-    h.integer("revision", f.header.revision);
-    h.integer("field_count", f.header.field_count);
-    h.integer("record_count", f.header.record_count);
-    h.integer("data_start", f.header.data_start);
+    h.integer("kind", f.header().kind);
+    h.integer("revision", f.header().revision);
+    h.integer("field_count", f.header().field_count);
+    h.integer("record_count", f.header().record_count);
+    h.integer("data_start", f.header().data_start);
     h.end();
     top.raw("header", header);
   }
-  top.raw("status", json::quote(std::string_view(statusName(f.status))));
-  top.flag("any_coord", f.counts.any_coord);
-  top.integer("bad_count", f.counts.bad_count);
-  top.integer("abnormal_end_count", f.counts.abnormal_end_count);
+  top.raw("status", json::quote(std::string_view(outcomeName(f.outcome()))));
+  top.flag("any_coord", f.counts().any_coord);
+  top.integer("bad_count", f.counts().bad_count);
+  top.integer("abnormal_end_count", f.counts().abnormal_end_count);
   // The records go straight into the output, which has room for all of them.
-  const std::size_t count = (f.plain ? f.plain->size() : 0) + (f.battery ? f.battery->size() : 0);
-  reserveRecordsJson(out, count);
+  reserveRecordsJson(out, f.recordCount());
   top.raw("records", "[");
   bool first = true;
   const auto separator = [&] {
@@ -148,7 +116,7 @@ const char* kindName(std::int32_t kind) {
 }
 }  // namespace
 
-std::string dumpTable(const std::wstring& path, const LoadedFile& f) {
+std::string dumpTable(const std::wstring& path, const LoadedBlock& f) {
   std::string out = toUtf8(path) + "\n";
   std::size_t count = 0;
   const auto line = [&](const file::Efdx& r) {
@@ -157,17 +125,18 @@ std::string dumpTable(const std::wstring& path, const LoadedFile& f) {
   };
   forEachRecord<file::Efdx>(f, line);
   forEachRecord<file::EfdxBattery>(f, line);
-  out += "  header: kind " + std::to_string(f.header.kind) + " (" + kindName(f.header.kind) + "), revision " +
-         std::to_string(f.header.revision) + ", fields " + std::to_string(f.header.field_count) + ", records " +
-         std::to_string(f.header.record_count) + ", data start " + std::to_string(f.header.data_start) + "\n";
-  switch (f.status) {
-    case LoadStatus::invalid: out += "  the records do not fit the header: the file is invalid\n"; break;
-    case LoadStatus::not_decoded: out += "  records of this block kind are not decoded\n"; break;
-    default: break;
+  const file::Header& h = f.header();
+  out += "  header: kind " + std::to_string(h.kind) + " (" + kindName(h.kind) + "), revision " +
+         std::to_string(h.revision) + ", fields " + std::to_string(h.field_count) + ", records " +
+         std::to_string(h.record_count) + ", data start " + std::to_string(h.data_start) + "\n";
+  switch (f.outcome()) {
+    case LoadOutcome::invalid: out += "  the records do not fit the header: the file is invalid\n"; break;
+    case LoadOutcome::not_decoded: out += "  records of this block kind are not decoded\n"; break;
+    case LoadOutcome::records: break;
   }
-  out += "  records: " + std::to_string(count) + ", bad: " + std::to_string(f.counts.bad_count) +
-         ", abnormal end: " + std::to_string(f.counts.abnormal_end_count) +
-         ", positions: " + (f.counts.any_coord ? "yes" : "no") + "\n";
+  out += "  records: " + std::to_string(count) + ", bad: " + std::to_string(f.counts().bad_count) +
+         ", abnormal end: " + std::to_string(f.counts().abnormal_end_count) +
+         ", positions: " + (f.counts().any_coord ? "yes" : "no") + "\n";
   return out;
 }
 
@@ -175,13 +144,26 @@ namespace {
 constexpr const char* usage =
     "usage: kjvt58-cli dump [--json] FILE...\n"
     "  dump         print the decoded records of each record file\n"
-    "  --json       print one JSON object for a single FILE\n";
+    "  --json       print one JSON object for a single FILE\n"
+    "exit status:\n"
+    "  0  every file was read and its records decoded\n"
+    "  1  a file could not be read (missing, not a record file, unreadable header)\n"
+    "  2  usage error\n"
+    "  3  internal error\n"
+    "  4  a file's records do not fit its header: the block is rejected\n";
+
+// The status of one file read; rejected blocks are told apart from unreadable
+// files, and neither from a success.
+int fileStatus(const std::optional<LoadedBlock>& block) {
+  if (!block) return exit_unreadable;
+  return block->outcome() == LoadOutcome::invalid ? exit_rejected : exit_ok;
+}
 }
 
 int runCli(const std::vector<std::wstring>& args, std::string& out, std::string& err) {
   if (args.empty()) {
     err += "kjvt58-cli: missing command (try --help)\n";
-    return 2;
+    return exit_usage;
   }
   if (args[0] == L"--help" || args[0] == L"-h") {
     out += usage;
@@ -189,7 +171,7 @@ int runCli(const std::vector<std::wstring>& args, std::string& out, std::string&
   }
   if (args[0] != L"dump") {
     err += "kjvt58-cli: unknown command '" + toUtf8(args[0]) + "' (try --help)\n";
-    return 2;
+    return exit_usage;
   }
   bool as_json = false;
   std::vector<std::wstring> files;
@@ -202,39 +184,42 @@ int runCli(const std::vector<std::wstring>& args, std::string& out, std::string&
       as_json = true;
     } else if (!options_done && a.size() > 1 && a[0] == L'-') {
       err += "kjvt58-cli: unknown option '" + toUtf8(a) + "'\n";
-      return 2;
+      return exit_usage;
     } else {
       files.push_back(a);
     }
   }
   if (files.empty()) {
     err += "kjvt58-cli: dump needs a record file\n";
-    return 2;
+    return exit_usage;
   }
   if (as_json && files.size() != 1) {
     err += "kjvt58-cli: dump --json takes exactly one record file\n";
-    return 2;
+    return exit_usage;
   }
   if (as_json) {
-    const LoadedFile f = loadRecordFile(files[0]);
-    std::string json = dumpJson(f);
+    const std::optional<LoadedBlock> f = loadBlock(files[0]);
+    std::string json = f ? dumpJson(*f) : unreadableJson();
     if (out.empty()) {
       out = std::move(json);  // the dump is the whole output: no copy
     } else {
       out += json;
     }
     out += '\n';
-    return f.status == LoadStatus::unreadable ? 1 : 0;
+    return fileStatus(f);
   }
-  int status = 0;
+  // Several files: an unreadable one outweighs a rejected one.
+  int status = exit_ok;
   for (const std::wstring& path : files) {
-    const LoadedFile f = loadRecordFile(path);
-    if (f.status == LoadStatus::unreadable) {
+    const std::optional<LoadedBlock> f = loadBlock(path);
+    const int file_status = fileStatus(f);
+    if (file_status == exit_unreadable) {
       err += "kjvt58-cli: cannot read '" + toUtf8(path) + "': not a readable record file\n";
-      status = 1;
+      status = exit_unreadable;
       continue;
     }
-    out += dumpTable(path, f);
+    if (file_status == exit_rejected && status == exit_ok) status = exit_rejected;
+    out += dumpTable(path, *f);
   }
   return status;
 }

@@ -1,33 +1,32 @@
 #pragma once
 // The dump command: the decoded records of a record file as a table or as JSON.
 
+#include <optional>
 #include <string>
 #include <vector>
 
-#include "record/record_text.h"
-#include "record/record_types.h"
+#include "records_io/loaded_block.h"
 
 namespace kj::cli {
 
-enum class LoadStatus { ok, invalid, not_decoded, unreadable };
+// Exit statuses of the command.
+inline constexpr int exit_ok = 0;
+inline constexpr int exit_unreadable = 1;  // missing file, not a record file, unreadable header
+inline constexpr int exit_usage = 2;
+inline constexpr int exit_internal = 3;
+inline constexpr int exit_rejected = 4;    // the records do not fit the header
 
-// A record file read the way the main window reads it: plain records for block
-// kinds 0 and 1, battery records for kind 2, nothing for kinds 3 and 4.
-struct LoadedFile {
-  LoadStatus status = LoadStatus::unreadable;
-  file::Header header;
-  DecodeCounts counts;
-  RecordVector<file::Efdx> plain;          // kinds 0 and 1
-  RecordVector<file::EfdxBattery> battery; // kind 2
-};
-
-LoadedFile loadRecordFile(const std::wstring& path);
+// A record file read the way the main window reads it; nothing when it cannot
+// be read.
+std::optional<LoadedBlock> loadBlock(const std::wstring& path);
 
 // One JSON object (UTF-8, no trailing newline).
-std::string dumpJson(const LoadedFile& file);
+std::string dumpJson(const LoadedBlock& block);
+// The JSON object of a file that cannot be read.
+std::string unreadableJson();
 
 // A readable table: one line per record, then the header and the counts.
-std::string dumpTable(const std::wstring& path, const LoadedFile& file);
+std::string dumpTable(const std::wstring& path, const LoadedBlock& block);
 
 // The whole command line after the program name. Returns the exit status; what
 // goes to standard output and standard error is appended to out and err.

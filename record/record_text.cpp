@@ -1,6 +1,8 @@
 #include "record/record_text.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <initializer_list>
 #include <stdexcept>
 
 #include "record/code_tables.h"
@@ -34,40 +36,85 @@ file::Header parseHeader(std::wstring_view text, bool short_block) {
   return h;
 }
 
-Row splitFields(std::wstring_view record_text) {
-  Row fields;
+void splitFields(std::wstring_view record_text, Row& fields) {
+  fields.clear();
   std::size_t from = 0;
   for (;;) {
     const std::size_t comma = record_text.find(L',', from);
     if (comma == std::wstring_view::npos) {
       fields.push_back(record_text.substr(from));
-      return fields;
+      return;
     }
     fields.push_back(record_text.substr(from, comma - from));
     from = comma + 1;
   }
 }
 
+Row splitFields(std::wstring_view record_text) {
+  Row fields;
+  splitFields(record_text, fields);
+  return fields;
+}
+
 Rows splitRecords(std::wstring_view text, std::uint32_t count) {
   Rows rows(count);
-  if (count == 0) return rows;
-  constexpr std::size_t npos = std::wstring_view::npos;
-  // Positions are carried as in std::wstring arithmetic: a missing first STX is
-  // npos (so the row starts at 0), a missing first ETX is npos (the row runs to the
-  // end), and an ETX before its STX gives a row that runs to the end of the text.
-  std::size_t s = text.find(ctl::STX);
-  std::size_t e = text.find(ctl::ETX);
-  for (std::uint32_t k = 0; k < count; ++k) {
-    rows[k] = splitFields(text.substr(s + 1, e - s - 1));
-    if (s == npos || e == npos) break;
-    s = text.find(ctl::STX, s + 1);
-    e = text.find(ctl::ETX, e + 1);
-    if (s == npos || e == npos) break;
-  }
+  forEachRecordText(text, count, [&rows, k = std::size_t{0}](std::wstring_view t) mutable {
+    splitFields(t, rows[k++]);
+    return true;
+  });
   return rows;
 }
 
 namespace {
+
+template <class CharT>
+bool textsFit(std::basic_string_view<CharT> text, std::uint32_t count, std::uint16_t field_count) {
+  bool fit = true;
+  const std::uint32_t cut_rows = forEachRecordText(text, count, [&](std::basic_string_view<CharT> t) {
+    const auto fields = static_cast<std::size_t>(std::count(t.begin(), t.end(), static_cast<CharT>(','))) + 1;
+    fit = fields == field_count;
+    return fit;
+  });
+  // The rows without a pair have no fields.
+  return fit && (cut_rows == count || field_count == 0);
+}
+
+}  // namespace
+
+bool recordTextsFit(std::wstring_view text, std::uint32_t count, std::uint16_t field_count) {
+  return textsFit(text, count, field_count);
+}
+
+bool recordTextsFit(std::string_view bytes, std::uint32_t count, std::uint16_t field_count) {
+  return textsFit(bytes, count, field_count);
+}
+
+std::shared_ptr<const DecodedBarcode> BarcodeCache::get(int kind, std::wstring_view text, int variant) {
+  const auto found = entries_.find(KeyView{kind, variant, text});
+  if (found != entries_.end()) return found->second;
+  auto decoded = make_barcode(kind, std::wstring(text), variant);
+  if (entries_.size() < max_entries) entries_.emplace(Key{kind, variant, std::wstring(text)}, decoded);
+  return decoded;
+}
+
+namespace {
+
+// cut without the copy: a view of text from pos, at most n characters; raises
+// like cut when pos lies beyond the end.
+std::wstring_view cutView(std::wstring_view text, std::size_t pos, std::size_t n) {
+  if (pos > text.size()) throw std::out_of_range("substr");
+  return text.substr(pos, n);
+}
+
+// The parts one after the other, in a text of exactly their size.
+std::wstring concat(std::initializer_list<std::wstring_view> parts) {
+  std::size_t size = 0;
+  for (const std::wstring_view part : parts) size += part.size();
+  std::wstring text;
+  text.reserve(size);
+  for (const std::wstring_view part : parts) text += part;
+  return text;
+}
 
 // Field i of a row; a row shorter than its decoder needs raises like a cut.
 std::wstring_view field(const Row& fields, std::size_t i) {
@@ -111,7 +158,7 @@ bool lowBytesEqual(std::int64_t a, std::int64_t b) { return (a & 0xFF) == (b & 0
 
 }  // namespace
 
-bool decodeEfdx(file::Efdx& r, const file::Header& header, const Row& f) {
+bool decodeEfdx(file::Efdx& r, const file::Header& header, const Row& f, BarcodeCache* barcodes) {
   const bool positioned_kind = header.kind == static_cast<std::int32_t>(BlockKind::Headerless39) ||
                                header.kind == static_cast<std::int32_t>(BlockKind::TaggedBT);
 
@@ -121,7 +168,8 @@ bool decodeEfdx(file::Efdx& r, const file::Header& header, const Row& f) {
   r.worker = field(f, rf::worker);
   {
     const std::wstring_view t = field(f, rf::datetime);
-    r.datetime = cut(t, 0, 2) + L"/" + cut(t, 2, 2) + L"/" + cut(t, 4, 2) + L" " + cut(t, 6, 2) + L":" + cut(t, 8, 2);
+    r.datetime = concat({cutView(t, 0, 2), L"/", cutView(t, 2, 2), L"/", cutView(t, 4, 2), L" ", cutView(t, 6, 2),
+                         L":", cutView(t, 8, 2)});
   }
   r.lifecycle_counts = field(f, rf::lifecycle_counts);
   r.re_mark = field(f, rf::flags) == L"10000000";
@@ -129,9 +177,11 @@ bool decodeEfdx(file::Efdx& r, const file::Header& header, const Row& f) {
   if (positioned_kind) r.has_coord = field(f, rf::position_flag) != L"0";
   if (r.has_coord) {
     const std::wstring_view lat = field(f, rf::latitude);
-    r.latitude_text = cut(lat, 0, 2) + L"°" + cut(lat, 2, 8) + L"'" + std::wstring(field(f, rf::latitude_hemisphere));
+    r.latitude_text =
+        concat({cutView(lat, 0, 2), L"°", cutView(lat, 2, 8), L"'", field(f, rf::latitude_hemisphere)});
     const std::wstring_view lon = field(f, rf::longitude);
-    r.longitude_text = cut(lon, 0, 3) + L"°" + cut(lon, 3, 8) + L"'" + std::wstring(field(f, rf::longitude_hemisphere));
+    r.longitude_text =
+        concat({cutView(lon, 0, 3), L"°", cutView(lon, 3, 8), L"'", field(f, rf::longitude_hemisphere)});
     double latitude = parseReal(cut(lat, 0, 2)) + parseReal(cut(lat, 2, 8)) / 60;
     if (field(f, rf::latitude_hemisphere) == L"S") latitude *= -1;
     r.latitude = latitude;
@@ -153,15 +203,19 @@ bool decodeEfdx(file::Efdx& r, const file::Header& header, const Row& f) {
 
   {
     const std::wstring_view digits = field(f, rf::barcode);
+    std::wstring_view barcode_text = no_data_text;
     if (r.barcode_present && !digits.empty() && digits != std::wstring_view(L"00000000000000000000000000000000")) {
       r.joint_barcode = std::wstring(digits);
+      barcode_text = digits;
     } else {
       r.barcode_present = false;
       r.joint_barcode = no_data_text;
       r.barcode_kind = 0;
     }
+    const int variant = usageBarcodeVariant(r.usage);
+    r.decoded_barcode = barcodes != nullptr ? barcodes->get(r.barcode_kind, barcode_text, variant)
+                                            : make_barcode(r.barcode_kind, r.joint_barcode, variant);
   }
-  r.decoded_barcode = make_barcode(r.barcode_kind, r.joint_barcode, usageBarcodeVariant(r.usage));
   if (r.barcode_present && r.barcode_kind == 24) r.joint_barcode = r.joint_barcode.substr(0, 24);
 
   r.resistance = formatFixed(parseReal(field(f, rf::resistance)) / 100, 2);
@@ -182,8 +236,8 @@ bool decodeEfdx(file::Efdx& r, const file::Header& header, const Row& f) {
   {
     const auto it = end_code_table().find(r.end_code);
     if (it != end_code_table().end()) {
-      r.exit_code = it->second + L" (" + decimal(r.end_code) + L")";
-      if (r.re_mark) r.exit_code += L" RE";
+      const std::wstring code = decimal(r.end_code);
+      r.exit_code = concat({it->second, L" (", code, L")", r.re_mark ? L" RE" : L""});
     } else {
       r.exit_code = no_data_text;
     }
@@ -203,11 +257,12 @@ bool decodeEfdx(file::Efdx& r, const file::Header& header, const Row& f) {
   {
     const std::wstring_view v = field(f, rf::version);
     if (v.size() < 2) throw std::out_of_range("version");
-    r.version = cut(v, 0, v.size() - 2) + L"." + cut(v, v.size() - 2, 2);
+    r.version = concat({cutView(v, 0, v.size() - 2), L".", cutView(v, v.size() - 2, 2)});
   }
   {
     const std::wstring_view d = field(f, rf::maintenance_date);
-    r.maintenance_date = d != L"FFFFFF" ? cut(d, 0, 2) + L"/" + cut(d, 2, 2) + L"/" + cut(d, 4, 2) : no_data_text;
+    r.maintenance_date =
+        d != L"FFFFFF" ? concat({cutView(d, 0, 2), L"/", cutView(d, 2, 2), L"/", cutView(d, 4, 2)}) : no_data_text;
   }
 
   if (header.kind == static_cast<std::int32_t>(BlockKind::Headerless33)) {
@@ -238,8 +293,8 @@ bool decodeEfdx(file::Efdx& r, const file::Header& header, const Row& f) {
   return !r.checksum_error;
 }
 
-bool decodeEfdxBattery(file::EfdxBattery& r, const file::Header& header, const Row& f) {
-  const bool plain_sound = decodeEfdx(r, header, f);
+bool decodeEfdxBattery(file::EfdxBattery& r, const file::Header& header, const Row& f, BarcodeCache* barcodes) {
+  const bool plain_sound = decodeEfdx(r, header, f, barcodes);
 
   r.battery_type_code = parseInt32(field(f, rf::battery_type));
   r.battery_type = lookup(battery_type_table(), r.battery_type_code, no_data_text);

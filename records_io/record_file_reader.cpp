@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
+#include <utility>
 #include <stdexcept>
 #include <system_error>
 
@@ -11,64 +13,109 @@
 
 namespace kj {
 
+namespace {
+
+bool keptByte(unsigned char d) {
+  // Line breaks and other control characters carry no meaning.
+  return d == ctl::SOH || d == ctl::STX || d == ctl::ETX || (d >= 0x20 && d != 0x7F);
+}
+
+}  // namespace
+
 std::wstring decodeRecordFileBytes(const std::string& stored) {
   std::wstring text;
   text.reserve(stored.size());
   for (char s : stored) {
     const unsigned char d = substituteByte(static_cast<unsigned char>(s));
-    if (d == ctl::SOH || d == ctl::STX || d == ctl::ETX) {
-      text.push_back(static_cast<wchar_t>(d));
-    } else if (d < 0x20 || d == 0x7F) {
-      continue;  // line breaks and other control characters carry no meaning
-    } else {
-      text.push_back(widenByte(d));
-    }
+    if (keptByte(d)) text.push_back(widenByte(d));
   }
   return text;
 }
 
-std::uint32_t countStx(const std::wstring& text) {
-  return static_cast<std::uint32_t>(std::count(text.begin(), text.end(), ctl::STX));
+std::optional<std::string> readRecordFileBytes(const std::wstring& path) {
+  const std::filesystem::path file = fsPath(path);
+  std::error_code ec;
+  if (std::filesystem::is_directory(file, ec)) return std::nullopt;
+  std::ifstream stream(file, std::ios::binary);
+  if (!stream.is_open()) return std::nullopt;
+  std::string bytes;
+  std::error_code size_error;
+  const auto size = std::filesystem::file_size(file, size_error);
+  if (!size_error && size < bytes.max_size()) bytes.reserve(static_cast<std::size_t>(size));
+  char chunk[1 << 16];
+  while (stream.read(chunk, sizeof chunk) || stream.gcount() > 0) {
+    const auto n = static_cast<std::size_t>(stream.gcount());
+    const std::size_t start = bytes.size();
+    bytes.resize(start + n);
+    std::size_t kept = start;
+    for (std::size_t i = 0; i < n; ++i) {
+      const unsigned char d = substituteByte(static_cast<unsigned char>(chunk[i]));
+      bytes[kept] = static_cast<char>(d);
+      if (keptByte(d)) ++kept;
+    }
+    bytes.resize(kept);
+  }
+  if (stream.bad()) return std::nullopt;
+  return bytes;
+}
+
+std::wstring widenBlockBytes(std::string_view bytes) {
+  std::wstring text(bytes.size(), L'\0');
+  for (std::size_t i = 0; i < bytes.size(); ++i) text[i] = widenByte(static_cast<unsigned char>(bytes[i]));
+  return text;
+}
+
+std::optional<std::wstring> readRecordFileText(const std::wstring& path) {
+  const std::optional<std::string> bytes = readRecordFileBytes(path);
+  if (!bytes) return std::nullopt;
+  return widenBlockBytes(*bytes);
+}
+
+std::uint32_t recordRowCount(std::wstring_view text, const std::wstring& path, file::Header& header) {
+  if (!isMergedPath(path)) return header.record_count;
+  const auto n = static_cast<std::uint32_t>(std::count(text.begin(), text.end(), ctl::STX));
+  header.record_count = static_cast<std::uint16_t>(n);
+  return n;
+}
+
+std::uint32_t recordRowCount(std::string_view bytes, const std::wstring& path, file::Header& header) {
+  if (!isMergedPath(path)) return header.record_count;
+  const auto n = static_cast<std::uint32_t>(std::count(bytes.begin(), bytes.end(), static_cast<char>(ctl::STX)));
+  header.record_count = static_cast<std::uint16_t>(n);
+  return n;
 }
 
 template <class Record>
 bool RecordFileReader<Record>::open(const std::wstring& path) {
-  close();
+  open_ = false;
   text_.clear();
   path_ = path;
-  const std::filesystem::path file = fsPath(path);
-  std::error_code ec;
-  if (std::filesystem::is_directory(file, ec)) return false;
-  stream_.open(file, std::ios::binary);
-  if (!stream_.is_open()) return false;
-  std::string stored;
-  std::error_code size_error;
-  const auto size = std::filesystem::file_size(file, size_error);
-  if (!size_error) stored.reserve(static_cast<std::size_t>(size));
-  char chunk[1 << 16];
-  while (stream_.read(chunk, sizeof chunk) || stream_.gcount() > 0) {
-    stored.append(chunk, static_cast<std::size_t>(stream_.gcount()));
+  std::optional<std::wstring> text = readRecordFileText(path);
+  std::optional<file::Header> header;
+  if (text) {
+    try {
+      header = parseHeader(*text, extensionOf(path) == L"efd");
+    } catch (const std::logic_error&) {
+      header.reset();
+    }
   }
-  if (stream_.bad()) {
-    stream_.close();
-    return false;
-  }
-  stream_.clear();  // reaching the end is not an error; the stream stays open
-  text_ = decodeRecordFileBytes(stored);
-  try {
-    header_ = parseHeader(text_, extensionOf(path) == L"efd");
-  } catch (const std::logic_error&) {
+  if (!header) {
+    // Nothing of an earlier file may pass for this one's.
     header_ = file::Header{};
+    records_.reset();
     return false;
   }
+  header_ = *header;
+  text_ = std::move(*text);
+  open_ = true;
   return true;
 }
 
 template <class Record>
 void RecordFileReader<Record>::close() {
-  if (!stream_.is_open()) return;
+  if (!open_) return;
   text_.clear();
-  stream_.close();
+  open_ = false;
 }
 
 template <class Record>
@@ -81,30 +128,15 @@ bool RecordFileReader<Record>::setReceived(const file::Header& header, const std
 
 template <class Record>
 Rows RecordFileReader<Record>::readRows() {
-  std::uint32_t n = header_.record_count;
-  if (isMergedPath(path_)) {
-    n = countStx(text_);
-    header_.record_count = static_cast<std::uint16_t>(n);
-  }
-  return splitRecords(text_, n);
+  return splitRecords(text_, recordRowCount(text_, path_, header_));
 }
-
-namespace {
-template <class Record>
-constexpr RecordDecoder<Record> decoderFor() {
-  if constexpr (std::is_same_v<Record, file::EfdxBattery>) {
-    return &decodeEfdxBattery;
-  } else {
-    return &decodeEfdx;
-  }
-}
-}  // namespace
 
 template <class Record>
 RecordVector<Record> RecordFileReader<Record>::parseRecords(bool& any_coord, int& bad_count,
                                                             int& abnormal_end_count) {
   DecodeCounts counts;
-  auto records = decodeRecordSet<Record>(readRows(), header_, decoderFor<Record>(), counts);
+  const std::uint32_t n = recordRowCount(text_, path_, header_);
+  auto records = decodeRecordText<Record>(text_, n, header_, recordDecoder<Record>(), counts);
   any_coord = counts.any_coord;
   bad_count = counts.bad_count;
   abnormal_end_count = counts.abnormal_end_count;

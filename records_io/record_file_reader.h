@@ -3,9 +3,10 @@
 // of the rows into records.
 
 #include <cstdint>
-#include <fstream>
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "record/record_text.h"
@@ -24,22 +25,37 @@ constexpr unsigned char substituteByte(unsigned char b) {
 // sign extension (0x80-0xFF become U+FF80-U+FFFF), as bytes from the serial line.
 std::wstring decodeRecordFileBytes(const std::string& stored);
 
-// The widening of one block byte to its text character.
-constexpr wchar_t widenByte(unsigned char b) {
-  return b < 0x80 ? static_cast<wchar_t>(b) : static_cast<wchar_t>(0xFF00U | b);
-}
+// The block bytes of the record file at path: each stored byte un-substituted,
+// SOH, STX and ETX kept and other control characters dropped, one char per block
+// byte (not yet widened). Read whole and closed again; nothing when the file
+// cannot be opened or read (a folder cannot).
+std::optional<std::string> readRecordFileBytes(const std::wstring& path);
+
+// The same bytes widened to the block text (decodeRecordFileBytes).
+std::optional<std::wstring> readRecordFileText(const std::wstring& path);
+
+// The block text of block bytes, each widened by widenByte.
+std::wstring widenBlockBytes(std::string_view bytes);
+
+// The number of rows a block's text is cut into: the header's record count, or
+// for a merged file (by its path) the number of STX characters, which then also
+// replaces the header's record count.
+std::uint32_t recordRowCount(std::wstring_view text, const std::wstring& path, file::Header& header);
+std::uint32_t recordRowCount(std::string_view bytes, const std::wstring& path, file::Header& header);
+
 
 // One reader per record type: RecordFileReader<file::Efdx> for plain records and
 // RecordFileReader<file::EfdxBattery> for battery records. Used on one thread.
 template <class Record>
 class RecordFileReader {
  public:
-  // Opens and decodes the file and parses its header. False when the file cannot
-  // be opened or read, or its header cannot be parsed. The file stays open until
-  // the next open or close.
+  // Reads and decodes the whole file and parses its header; the file itself is
+  // closed again at once. False when the file cannot be opened or read, or its
+  // header cannot be parsed: the reader is then closed and holds no text,
+  // header or records of an earlier file.
   bool open(const std::wstring& path);
 
-  // Closes the open file and empties the text; nothing when no file is open.
+  // Empties the text of an opened file; nothing when no file is open.
   void close();
 
   // Takes a block that arrived over the serial line; the path becomes empty.
@@ -57,10 +73,11 @@ class RecordFileReader {
   const std::wstring& path() const { return path_; }
   const file::Header& header() const { return header_; }
   const RecordVector<Record>& records() const { return records_; }
-  bool isOpen() const { return stream_.is_open(); }
+  // Between a successful open and the next open or close.
+  bool isOpen() const { return open_; }
 
  private:
-  std::ifstream stream_;
+  bool open_ = false;
   std::wstring text_;
   std::wstring path_;
   file::Header header_;
@@ -72,8 +89,5 @@ extern template class RecordFileReader<file::EfdxBattery>;
 
 using EfdxReader = RecordFileReader<file::Efdx>;
 using EfdxBatteryReader = RecordFileReader<file::EfdxBattery>;
-
-// Number of STX characters in text.
-std::uint32_t countStx(const std::wstring& text);
 
 }  // namespace kj

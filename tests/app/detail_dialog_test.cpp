@@ -152,7 +152,7 @@ class DetailDialogFlow : public AppTest {
   }
 
   test::FakeDetailWindow& plain() { return ui.window(DetailKind::plain); }
-  std::wstring numberOf(std::size_t i) const { return (*state->recordSet().plain_records)[i].number; }
+  std::wstring numberOf(std::size_t i) const { return (*state->recordSet().plainRecords())[i].number; }
   std::wstring shownNumber() { return plain().texts.at(IDC_DETAIL_NUMBER); }
   int index() const { return state->recordSet().plain_detail.currentIndex(); }
 
@@ -172,7 +172,7 @@ TEST_F(DetailDialogFlow, HandEnteredRecordShowsItsInputMode) {
   state->onListItemChanged(3);
   EXPECT_EQ(plain().texts.at(IDC_DETAIL_JOINT_BARCODE), L"(手入力)");
   state->onListItemChanged(2);
-  EXPECT_EQ(plain().texts.at(IDC_DETAIL_JOINT_BARCODE), (*state->recordSet().plain_records)[2].joint_barcode);
+  EXPECT_EQ(plain().texts.at(IDC_DETAIL_JOINT_BARCODE), (*state->recordSet().plainRecords())[2].joint_barcode);
 }
 
 TEST_F(DetailDialogFlow, SelectionShowsTheRecordWithoutClearingTheSelection) {
@@ -200,7 +200,7 @@ TEST_F(DetailDialogFlow, ClosedDialogReopensAtTheSelectedRecord) {
   state->onDetailClose(DetailKind::plain);
   EXPECT_FALSE(plain().exists);
   EXPECT_FALSE(state->recordSet().plain_detail.records());
-  EXPECT_TRUE(state->recordSet().plain_records);  // the record set keeps its share
+  EXPECT_TRUE(state->recordSet().plainRecords());  // the record set keeps its share
   state->onListItemChanged(4);
   EXPECT_TRUE(plain().exists);
   EXPECT_EQ(plain().created, 2);
@@ -296,11 +296,11 @@ TEST_F(DetailDialogFlow, ClearSelectionCommandClearsTheList) {
 }
 
 TEST_F(DetailDialogFlow, NewDisplayReplacesTheDialog) {
-  const auto first = state->recordSet().plain_records;
+  const auto first = state->recordSet().plainRecords();
   state->loadFile(plainFile(L"two.efdx", 2));
   EXPECT_EQ(plain().destroyed, 1);
   EXPECT_EQ(plain().created, 2);
-  EXPECT_EQ(state->recordSet().plain_detail.records(), state->recordSet().plain_records);
+  EXPECT_EQ(state->recordSet().plain_detail.records(), state->recordSet().plainRecords());
   EXPECT_NE(state->recordSet().plain_detail.records(), first);
   EXPECT_EQ(plain().range_high, 2);
   // The old vector went with its last holders.
@@ -370,7 +370,7 @@ TEST_F(DetailCreation, BatteryDialogStepsThroughBatteryRecords) {
   state->loadFile(batteryFile(L"battery.efdx", 3));
   auto& w = ui.window(DetailKind::battery);
   ASSERT_TRUE(w.exists);
-  const auto& records = *state->recordSet().battery_records;
+  const auto& records = *state->recordSet().batteryRecords();
   state->onDetailIndexStep(DetailKind::battery, 1);
   EXPECT_EQ(w.texts.at(IDC_DETAIL_INDEX), L"1");
   EXPECT_EQ(w.texts.at(IDC_DETAIL_NUMBER), records[1].number);

@@ -54,7 +54,7 @@ TEST_F(LoadFlow, PlainRecordsFillListStatusAndDetail) {
   const std::wstring path = plainFile(L"three.efdx", 3);
   state->loadFile(path);
 
-  const auto& records = state->recordSet().plain_records;
+  const auto& records = state->recordSet().plainRecords();
   ASSERT_TRUE(records);
   ASSERT_EQ(records->size(), 3U);
   ASSERT_EQ(ui.rows().size(), 3U);
@@ -140,8 +140,8 @@ TEST_F(LoadFlow, ZeroRecordsShowAnEmptyListWithCounters) {
   EXPECT_TRUE(ui.buttonEnabled(IDM_EXPORT_EXCEL));
   EXPECT_TRUE(ui.buttonEnabled(IDM_PRINT));
   EXPECT_FALSE(ui.menuEnabled(IDM_EXPORT_KML));
-  ASSERT_TRUE(state->recordSet().plain_records);
-  EXPECT_TRUE(state->recordSet().plain_records->empty());
+  ASSERT_TRUE(state->recordSet().plainRecords());
+  EXPECT_TRUE(state->recordSet().plainRecords()->empty());
 }
 
 TEST_F(LoadFlow, InvalidDataIsReportedAndDisablesTheExports) {
@@ -156,7 +156,7 @@ TEST_F(LoadFlow, InvalidDataIsReportedAndDisablesTheExports) {
   expectStatus(L"", L"", L"", L"");
   for (const int id : {IDM_EXPORT_EXCEL, IDM_PRINT, IDM_EXPORT_KML}) EXPECT_FALSE(ui.menuEnabled(id)) << id;
   for (const int id : {IDM_EXPORT_EXCEL, IDM_PRINT}) EXPECT_FALSE(ui.buttonEnabled(id)) << id;
-  EXPECT_FALSE(state->recordSet().plain_records);
+  EXPECT_FALSE(state->recordSet().plainRecords());
   EXPECT_FALSE(ui.window(DetailKind::plain).exists);
   EXPECT_EQ(ui.window(DetailKind::plain).destroyed, 1);
 }
@@ -166,7 +166,7 @@ TEST_F(LoadFlow, SilentAbandonmentsKeepTheDisplay) {
   state->loadFile(shown);
   const auto rows = ui.rows();
   const auto status = ui.status;
-  const auto records = state->recordSet().plain_records;
+  const auto records = state->recordSet().plainRecords();
   const int deleted = ui.list_deleted;
 
   struct Case {
@@ -190,7 +190,7 @@ TEST_F(LoadFlow, SilentAbandonmentsKeepTheDisplay) {
     EXPECT_EQ(ui.status, status) << c.name;
     EXPECT_EQ(ui.list_deleted, deleted) << c.name;
     EXPECT_TRUE(ui.messages.empty()) << c.name;
-    EXPECT_EQ(state->recordSet().plain_records, records) << c.name;
+    EXPECT_EQ(state->recordSet().plainRecords(), records) << c.name;
     EXPECT_EQ(state->recordSet().current_path, shown) << c.name;
     EXPECT_TRUE(ui.window(DetailKind::plain).exists) << c.name;
     EXPECT_FALSE(state->busy()) << c.name;
@@ -249,10 +249,11 @@ TEST_F(LoadFlow, BatteryRecordsUseTheBatteryReaderAndDialog) {
   const std::wstring path = batteryFile(L"battery.efdx", 2);
   state->loadFile(path);
   EXPECT_EQ(state->recordSet().block_kind, 2);
-  ASSERT_TRUE(state->recordSet().battery_records);
-  EXPECT_EQ(state->recordSet().battery_records->size(), 2U);
-  EXPECT_FALSE(state->recordSet().plain_reader.isOpen());
-  EXPECT_TRUE(state->recordSet().battery_reader.isOpen());
+  ASSERT_TRUE(state->recordSet().batteryRecords());
+  EXPECT_EQ(state->recordSet().batteryRecords()->size(), 2U);
+  // One block is displayed: the plain records of the earlier file are gone.
+  EXPECT_FALSE(state->recordSet().plainRecords());
+  EXPECT_EQ(state->recordSet().current_path, path);
   EXPECT_EQ(ui.rows().size(), 2U);
   EXPECT_EQ(ui.status[1], L"総記録数: 2 件");
   const auto& battery = ui.window(DetailKind::battery);
@@ -264,12 +265,47 @@ TEST_F(LoadFlow, BatteryRecordsUseTheBatteryReaderAndDialog) {
   EXPECT_EQ(ui.window(DetailKind::plain).destroyed, 1);
 }
 
+TEST_F(LoadFlow, ThePathMovesOnlyWithTheDisplayOfItsFile) {
+  const std::wstring plain = plainFile(L"plain.efdx", 1);
+  state->loadFile(plain);
+  // Battery files that cannot be read leave the plain display, its path and its
+  // detail dialog's title as they were; one that can be read moves all three.
+  struct Case {
+    const char* name;
+    std::wstring path;
+    bool shown;
+  };
+  const Case cases[] = {
+      {"missing battery file", dir.file(L"gone.efdx"), false},
+      {"battery header unreadable", file(L"bt-bad.efdx", L"\x01" L"BT,0x"), false},
+      {"battery file", batteryFile(L"battery.efdx", 2), true},
+      {"missing after a battery display", dir.file(L"gone2.mrgx"), false},
+  };
+  std::wstring expected_path = plain;
+  std::size_t expected_rows = 1;
+  for (const Case& c : cases) {
+    state->loadFile(c.path);
+    if (c.shown) {
+      expected_path = c.path;
+      expected_rows = 2;
+    }
+    EXPECT_EQ(state->recordSet().current_path, expected_path) << c.name;
+    ASSERT_TRUE(state->recordSet().displayed) << c.name;
+    EXPECT_EQ(state->recordSet().displayed->path(), expected_path) << c.name;
+    EXPECT_EQ(ui.rows().size(), expected_rows) << c.name;
+    const DetailKind kind = expected_rows == 2 ? DetailKind::battery : DetailKind::plain;
+    EXPECT_EQ(ui.window(kind).title, expected_path) << c.name;
+  }
+  EXPECT_EQ(state->recordSet().block_kind, 2);
+  EXPECT_TRUE(state->recordSet().batteryRecords());
+}
+
 TEST_F(LoadFlow, RecordWithoutBarcodeShowsPlaceholders) {
   RecordFields broken = soundRecord(39, 0);
   broken[9] = L"x";  // input mode: decoding stops before the barcode
   state->loadFile(file(L"broken.efdx", headerlessBlock({broken, soundRecord(39, 1)})));
   ASSERT_EQ(ui.rows().size(), 2U);
-  ASSERT_FALSE((*state->recordSet().plain_records)[0].decoded_barcode);
+  ASSERT_FALSE((*state->recordSet().plainRecords())[0].decoded_barcode);
   EXPECT_EQ(ui.rows()[0][0], L"0");
   EXPECT_EQ(ui.rows()[0][1], L"24/03/15 14:30");
   EXPECT_EQ(ui.rows()[0][2], L"***");

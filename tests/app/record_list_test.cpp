@@ -29,13 +29,13 @@ TEST_F(RecordList, CellsOutsideTheShownRowsAreEmpty) {
   }
   // Within them every column has its text.
   EXPECT_EQ(state->listCellText(1, 0), L"1");
-  EXPECT_EQ(state->listCellText(1, 1), state->recordSet().plain_records->at(1).datetime);
+  EXPECT_EQ(state->listCellText(1, 1), state->recordSet().plainRecords()->at(1).datetime);
 }
 
 TEST_F(RecordList, RowsFollowTheLastDisplayedRecordType) {
   state->loadFile(plainFile(L"plain.efdx", 3));
   state->loadFile(batteryFile(L"battery.efdx", 2));
-  const auto& battery = state->recordSet().battery_records;
+  const auto& battery = state->recordSet().batteryRecords();
   ASSERT_TRUE(battery);
   ASSERT_EQ(ui.item_count, 2);
   const auto rows = ui.rows();
@@ -43,8 +43,8 @@ TEST_F(RecordList, RowsFollowTheLastDisplayedRecordType) {
     EXPECT_EQ(rows[i], listRowOf(i, (*battery)[i])) << i;
     EXPECT_EQ(rows[i][1], (*battery)[i].datetime) << i;
   }
-  // The plain records are still held, but no longer listed.
-  ASSERT_TRUE(state->recordSet().plain_records);
+  // The third row of the plain file is gone with it.
+  EXPECT_FALSE(state->recordSet().plainRecords());
   EXPECT_EQ(state->listCellText(2, 0), L"");
 }
 

@@ -1,11 +1,15 @@
-// Opening and decoding a full record file: 65,535 records, the most a block holds.
+// Loading record files: full blocks of 20,000 and 65,535 records (the most a
+// block holds), and blocks that announce far more records than they hold.
 #include <benchmark/benchmark.h>
 
 #include <atomic>
 #include <cstdlib>
+#include <map>
 #include <memory>
 #include <new>
+#include <optional>
 
+#include "records_io/loaded_block.h"
 #include "records_io/record_file_reader.h"
 #include "tests/support/record_fixture.h"
 
@@ -34,56 +38,97 @@ void uncounted(void* p) noexcept {
   std::free(base);
 }
 
-constexpr int kRecords = 65535;
-
-const std::wstring& recordFile() {
+kj::test::TempDir& benchDir() {
   static kj::test::TempDir dir;
-  static const std::wstring path = [] {
-    std::vector<kj::test::RecordFields> records;
-    records.reserve(kRecords);
-    for (int i = 0; i < kRecords; ++i) {
-      kj::test::RecordFields r = kj::test::soundRecord(39, i);
-      r[4] = L"24" + std::to_wstring(10 + i % 3) + L"1" + std::to_wstring(i % 10) + L"1430";
-      r[13] = std::to_wstring(100 + i % 400);
-      r[22] = i % 17 == 0 ? L"303" : L"500";
-      r[36] = L"35" + std::to_wstring(10 + i % 50) + L".1234";
-      kj::test::fixChecksums(r);
-      records.push_back(std::move(r));
-    }
-    const std::wstring file = dir.file(L"full.efdx");
-    kj::test::writeBytes(file, kj::test::storedBytes(kj::test::headerlessBlock(records)));
-    return file;
-  }();
+  return dir;
+}
+
+// A headerless .efdx of `count` sound records of varying dates, resistances,
+// end codes and positions; the fitting's barcode repeats, as on a site.
+const std::wstring& recordFile(int count) {
+  static std::map<int, std::wstring> paths;
+  auto& path = paths[count];
+  if (!path.empty()) return path;
+  std::vector<kj::test::RecordFields> records;
+  records.reserve(static_cast<std::size_t>(count));
+  for (int i = 0; i < count; ++i) {
+    kj::test::RecordFields r = kj::test::soundRecord(39, i);
+    r[4] = L"24" + std::to_wstring(10 + i % 3) + L"1" + std::to_wstring(i % 10) + L"1430";
+    r[13] = std::to_wstring(100 + i % 400);
+    r[22] = i % 17 == 0 ? L"303" : L"500";
+    r[36] = L"35" + std::to_wstring(10 + i % 50) + L".1234";
+    kj::test::fixChecksums(r);
+    records.push_back(std::move(r));
+  }
+  path = benchDir().file(L"full" + std::to_wstring(count) + L".efdx");
+  kj::test::writeBytes(path, kj::test::storedBytes(kj::test::headerlessBlock(records)));
   return path;
 }
 
-void BM_OpenAndDecodeFullFile(benchmark::State& state) {
-  const std::wstring& path = recordFile();
+void BM_LoadFullFile(benchmark::State& state) {
+  const int count = static_cast<int>(state.range(0));
+  const std::wstring& path = recordFile(count);
   std::size_t peak_bytes = 0;
   for (auto _ : state) {
     state.PauseTiming();
     const std::size_t before = g_live.load();
     g_peak.store(before);
-    auto reader_owner = std::make_unique<kj::EfdxReader>();
-    kj::EfdxReader& reader = *reader_owner;
     state.ResumeTiming();
-    if (!reader.open(path)) state.SkipWithError("open failed");
-    bool any_coord = false;
-    int bad = 0;
-    int abnormal = 0;
-    auto records = reader.parseRecords(any_coord, bad, abnormal);
-    if (!records || records->size() != kRecords || bad != 0) state.SkipWithError("decode failed");
-    benchmark::DoNotOptimize(records);
+    std::optional<kj::LoadedBlock> block = kj::LoadedBlock::fromFile(path);
+    if (!block || block->recordCount() != static_cast<std::size_t>(count) || block->counts().bad_count != 0) {
+      state.SkipWithError("decode failed");
+    }
+    benchmark::DoNotOptimize(block);
     peak_bytes = g_peak.load() - before;
-    state.PauseTiming();  // releasing the records is not part of opening them
-    records.reset();
-    reader_owner.reset();
+    state.PauseTiming();  // releasing the records is not part of loading them
+    block.reset();
     state.ResumeTiming();
   }
-  state.SetItemsProcessed(state.iterations() * kRecords);
-  state.counters["peak_bytes_per_record"] = static_cast<double>(peak_bytes) / kRecords;
+  state.SetItemsProcessed(state.iterations() * count);
+  state.counters["peak_bytes_per_record"] = static_cast<double>(peak_bytes) / count;
 }
-BENCHMARK(BM_OpenAndDecodeFullFile)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_LoadFullFile)->Arg(20000)->Arg(65535)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+// Files of the decoded text `unit` repeated after `head`, rejected as invalid.
+const std::wstring& rejectedFile(int which) {
+  static std::map<int, std::wstring> paths;
+  auto& path = paths[which];
+  if (!path.empty()) return path;
+  struct Shape {
+    const wchar_t* name;
+    const char* head;
+    const char* unit;
+    std::size_t repeat;
+  };
+  static const Shape shapes[] = {
+      {L"stx.mrgx", "1,", "\x02", 5'000'000},          // 5 MB of STX characters
+      {L"pairs.mrgx", "1,", "\x02\x03", 3'000'000},    // 3 million empty records
+      {L"count.efdx", "65535,", "", 0},                // a 6-byte header announcing 65,535
+  };
+  const Shape& shape = shapes[which];
+  std::string text = shape.head;
+  for (std::size_t i = 0; i < shape.repeat; ++i) text += shape.unit;
+  std::string stored;
+  for (char c : text) stored.push_back(static_cast<char>(kj::substituteByte(static_cast<unsigned char>(c))));
+  path = benchDir().file(shape.name);
+  kj::test::writeBytes(path, stored);
+  return path;
+}
+
+void BM_RejectAnnouncedRecords(benchmark::State& state) {
+  const std::wstring& path = rejectedFile(static_cast<int>(state.range(0)));
+  std::size_t peak_bytes = 0;
+  for (auto _ : state) {
+    const std::size_t before = g_live.load();
+    g_peak.store(before);
+    std::optional<kj::LoadedBlock> block = kj::LoadedBlock::fromFile(path);
+    if (!block || block->outcome() != kj::LoadOutcome::invalid) state.SkipWithError("not rejected");
+    benchmark::DoNotOptimize(block);
+    peak_bytes = g_peak.load() - before;
+  }
+  state.counters["peak_bytes"] = static_cast<double>(peak_bytes);
+}
+BENCHMARK(BM_RejectAnnouncedRecords)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -109,18 +109,22 @@ TEST_F(CliTest, RejectedAndUndecodedBlocksHaveNoRecords) {
     std::wstring text;
     const char* status;
     double record_count;
+    int exit_status;
   };
   RecordFields bad = soundRecord(39);
   bad[32] = L"1";
   const Case cases[] = {
-      {L"short.efdx", test::blockText(L"2,", {bad}), "invalid", 2},
-      {L"pk.efdx", test::blockText(test::taggedHeader(L"PK", 1, 40, 2), {soundRecord(39)}), "not_decoded", 2},
-      {L"xy.efdx", test::blockText(test::taggedHeader(L"XY", 1, 40, 0), {}), "not_decoded", 0},
-      {L"merged.mrgx", test::blockText(L"7,", {bad, bad}), "ok", 2},
-      {L"merged-pk.mrg", test::blockText(test::taggedHeader(L"PK", 1, 40, 9), {bad}), "not_decoded", 1},
+      {L"short.efdx", test::blockText(L"2,", {bad}), "invalid", 2, exit_rejected},
+      {L"short-merged.mrg", test::blockText(L"1,", {bad}) + L"\x02" L"1,2\x03", "invalid", 2, exit_rejected},
+      {L"pk.efdx", test::blockText(test::taggedHeader(L"PK", 1, 40, 2), {soundRecord(39)}), "not_decoded", 2, 0},
+      {L"xy.efdx", test::blockText(test::taggedHeader(L"XY", 1, 40, 0), {}), "not_decoded", 0, 0},
+      {L"merged.mrgx", test::blockText(L"7,", {bad, bad}), "ok", 2, 0},
+      {L"merged-pk.mrg", test::blockText(test::taggedHeader(L"PK", 1, 40, 9), {bad}), "not_decoded", 1, 0},
   };
   for (const Case& c : cases) {
-    const test::JsonValue doc = json(write(c.name, c.text));
+    const std::wstring path = write(c.name, c.text);
+    EXPECT_EQ(run({L"dump", L"--json", path}), c.exit_status) << testing::PrintToString(std::wstring(c.name));
+    const test::JsonValue doc = parseJson(out_);
     EXPECT_EQ(doc["status"].string(), c.status);
     EXPECT_EQ(doc["header"]["record_count"].number(), c.record_count);
     if (doc["status"].string() != "ok") {
@@ -130,6 +134,37 @@ TEST_F(CliTest, RejectedAndUndecodedBlocksHaveNoRecords) {
     } else {
       EXPECT_EQ(doc["bad_count"].number(), 2);
     }
+    // The table form tells the same by its exit status.
+    EXPECT_EQ(run({L"dump", path}), c.exit_status);
+  }
+}
+
+TEST_F(CliTest, ExitStatusOfSeveralFilesIsTheWorstOne) {
+  const std::wstring good = write(L"good.efdx", test::headerlessBlock({soundRecord(39)}));
+  const std::wstring rejected = write(L"rejected.efdx", test::blockText(L"3,", {soundRecord(39)}));
+  const std::wstring missing = dir_.file(L"missing.efdx");
+  struct Case {
+    std::vector<std::wstring> files;
+    int exit_status;
+  };
+  const Case cases[] = {
+      {{good, good}, exit_ok},
+      {{good, rejected}, exit_rejected},
+      {{rejected, good}, exit_rejected},
+      {{rejected, missing}, exit_unreadable},
+      {{missing, rejected}, exit_unreadable},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::wstring> args = {L"dump"};
+    args.insert(args.end(), c.files.begin(), c.files.end());
+    EXPECT_EQ(run(args), c.exit_status);
+  }
+}
+
+TEST_F(CliTest, HelpListsTheExitStatuses) {
+  EXPECT_EQ(run({L"--help"}), 0);
+  for (const char* line : {"  1  ", "  2  usage", "  3  internal", "  4  "}) {
+    EXPECT_NE(out_.find(line), std::string::npos) << line;
   }
 }
 

@@ -189,6 +189,95 @@ TEST(RecordSetTest, ShortTaggedRowsAreBadNotReadPastTheirEnd) {
   EXPECT_EQ((*three)[0].worker, L"");
 }
 
+// The text pass checks the rows before it builds anything and then cuts one
+// row at a time; it must give what the rows give.
+TEST(RecordSetTest, DecodingTheTextGivesWhatTheRowsGive) {
+  RecordFields bad = soundRecord(39, 1);
+  bad[32] = L"0";
+  RecordFields raising = soundRecord(39, 2);
+  raising[13] = L"abc";
+  const std::wstring three = test::blockText(L"3,", {soundRecord(39, 0), bad, raising});
+  struct Case {
+    std::wstring text;
+    std::uint32_t count;
+    std::uint16_t field_count;
+  };
+  const Case cases[] = {
+      {three, 3, 39},
+      {three, 2, 39},   // more pairs than the count
+      {three, 4, 39},   // fewer pairs: rejected
+      {three, 3, 38},   // field count differs: rejected
+      {three, 0, 39},
+      {L"2,\x02" L"a,b\x03\x02" L"c,d\x03", 2, 2},
+      {L"2,\x02" L"a,b\x03\x02" L"c\x03", 2, 2},
+      {L"1,a\x03", 1, 2},                        // no first STX
+      {L"1,\x02" L"a,b", 1, 2},                  // no ETX
+      {L"\x03" L"2,\x02" L"a\x03\x02" L"b", 2, 1},  // ETX before its STX
+      // Rows without a pair have no fields: they pass a field count of 0.
+      {L"5,", 5, 0},
+      {L"5,\x02\x03", 5, 0},
+      {L"5,\x02\x03", 5, 1},
+      {L"", 3, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "case #" << (&c - cases));
+    const file::Header header{1, 0, c.field_count, 0, 0};
+    DecodeCounts by_rows;
+    DecodeCounts by_text;
+    by_text.bad_count = 99;
+    const auto expected = decodeRecordSet<file::Efdx>(splitRecords(c.text, c.count), header, &decodeEfdx, by_rows);
+    const auto actual = decodeRecordText<file::Efdx>(c.text, c.count, header, &decodeEfdx, by_text);
+    EXPECT_EQ(recordTextsFit(c.text, c.count, c.field_count), expected != nullptr);
+    ASSERT_EQ(actual != nullptr, expected != nullptr);
+    EXPECT_EQ(by_text.bad_count, by_rows.bad_count);
+    EXPECT_EQ(by_text.abnormal_end_count, by_rows.abnormal_end_count);
+    EXPECT_EQ(by_text.any_coord, by_rows.any_coord);
+    if (!expected) continue;
+    ASSERT_EQ(actual->size(), expected->size());
+    for (std::size_t i = 0; i < expected->size(); ++i) {
+      EXPECT_EQ((*actual)[i].number, (*expected)[i].number);
+      EXPECT_EQ((*actual)[i].remarks, (*expected)[i].remarks);
+      EXPECT_EQ((*actual)[i].exit_code, (*expected)[i].exit_code);
+      EXPECT_EQ((*actual)[i].decoded_barcode != nullptr, (*expected)[i].decoded_barcode != nullptr);
+    }
+  }
+}
+
+TEST(RecordSetTest, RecordsOfTheSameBarcodeShareItsDecoding) {
+  RecordFields other = soundRecord(39, 1);
+  other[10] = L"310203040633391230090000";
+  RecordFields digits32 = soundRecord(39, 3);
+  digits32[12] = L"32";
+  digits32[10] = L"31020304063339123008000012345678";
+  RecordFields digits32_gas = digits32;  // the same digits read for gas usage
+  digits32_gas[11] = L"1";
+  RecordFields none_a = soundRecord(39, 5);
+  none_a[9] = L"2";  // manual input: no barcode
+  RecordFields none_b = none_a;
+  const std::vector<RecordFields> records = {soundRecord(39, 0), other, soundRecord(39, 2), digits32, digits32_gas,
+                                             none_a, none_b};
+  std::wstring text = L"7,";
+  for (const RecordFields& r : records) text += test::framed(r);
+  DecodeCounts counts;
+  const auto decoded = decodeRecordText<file::Efdx>(text, 7, kind1, &decodeEfdx, counts);
+  ASSERT_TRUE(decoded);
+  const auto barcode = [&](std::size_t i) { return (*decoded)[i].decoded_barcode.get(); };
+  for (std::size_t i = 0; i < records.size(); ++i) ASSERT_NE(barcode(i), nullptr) << i;
+  EXPECT_EQ(barcode(0), barcode(2));
+  EXPECT_NE(barcode(0), barcode(1));
+  EXPECT_NE(barcode(3), barcode(4));
+  EXPECT_EQ(barcode(5), barcode(6));
+  // Shared or not, each record shows what its own barcode decodes to.
+  for (std::size_t i = 0; i < records.size(); ++i) {
+    file::Efdx alone;
+    decodeEfdx(alone, kind1, records[i].row());
+    EXPECT_EQ(barcode(i)->joint_kind, alone.decoded_barcode->joint_kind) << i;
+    EXPECT_EQ(barcode(i)->joint_size, alone.decoded_barcode->joint_size) << i;
+    EXPECT_EQ(barcode(i)->joint_barcode, alone.decoded_barcode->joint_barcode) << i;
+    EXPECT_EQ(barcode(i)->joint_manufacturer, alone.decoded_barcode->joint_manufacturer) << i;
+  }
+}
+
 // ---------------------------------------------------------------- one record
 
 file::Efdx decoded(const RecordFields& r, const file::Header& header, bool* sound = nullptr) {

@@ -175,19 +175,51 @@ TEST_F(ReaderTest, JapaneseFolderNames) {
   EXPECT_TRUE(reader.open(write(L"融着記録/記録.efdx", test::headerlessBlock({soundRecord(39)}))));
 }
 
-TEST_F(ReaderTest, OpenEmptiesTheTextAndCloseReleasesTheFile) {
+TEST_F(ReaderTest, OpenReadsTheWholeFileAndKeepsNoHandle) {
   EfdxReader reader;
-  ASSERT_TRUE(reader.open(write(L"a.efdx", test::headerlessBlock({soundRecord(39)}))));
+  const std::wstring path = write(L"a.efdx", test::headerlessBlock({soundRecord(39), soundRecord(39, 1)}));
+  ASSERT_TRUE(reader.open(path));
   EXPECT_TRUE(reader.isOpen());
-  EXPECT_FALSE(reader.text().empty());
-  EXPECT_FALSE(reader.open(dir_.file(L"none.efdx")));
-  EXPECT_TRUE(reader.text().empty());
-  ASSERT_TRUE(reader.open(dir_.file(L"a.efdx")));
+  // Windows refuses to remove a file that is still open.
+  std::filesystem::remove(fsPath(path));
+  EXPECT_FALSE(std::filesystem::exists(fsPath(path)));
+  bool any_coord = false;
+  int bad = -1;
+  int abnormal = -1;
+  const auto records = reader.parseRecords(any_coord, bad, abnormal);
+  ASSERT_TRUE(records);
+  EXPECT_EQ(records->size(), 2U);
   reader.close();
   EXPECT_FALSE(reader.isOpen());
   EXPECT_TRUE(reader.text().empty());
-  std::filesystem::remove(fsPath(dir_.file(L"a.efdx")));  // possible only once the file is closed on Windows
-  EXPECT_FALSE(std::filesystem::exists(fsPath(dir_.file(L"a.efdx"))));
+}
+
+TEST_F(ReaderTest, AFailedOpenKeepsNothingOfTheEarlierFile) {
+  const std::wstring good = write(L"good.efdx", test::blockText(test::taggedHeader(L"BT", 1, 48, 1), {soundRecord(48)}));
+  struct Case {
+    const char* name;
+    std::wstring path;
+  };
+  const Case cases[] = {
+      {"missing", dir_.file(L"missing.efdx")},
+      {"unreadable header", write(L"header.efdx", L"abc,")},
+      {"folder", widePath(dir_.path())},
+  };
+  for (const Case& c : cases) {
+    EfdxBatteryReader reader;
+    ASSERT_TRUE(reader.open(good));
+    bool any_coord = false;
+    int bad = -1;
+    int abnormal = -1;
+    ASSERT_TRUE(reader.parseRecords(any_coord, bad, abnormal));
+    EXPECT_FALSE(reader.open(c.path)) << c.name;
+    EXPECT_FALSE(reader.isOpen()) << c.name;
+    EXPECT_TRUE(reader.text().empty()) << c.name;
+    EXPECT_EQ(reader.header().kind, 0) << c.name;
+    EXPECT_EQ(reader.header().record_count, 0) << c.name;
+    EXPECT_FALSE(reader.records()) << c.name;
+    EXPECT_TRUE(reader.readRows().empty()) << c.name;
+  }
 }
 
 TEST(ReceivedTextTest, SetReceivedUsesTheGivenHeaderAndNoPath) {
