@@ -11,11 +11,17 @@ using test::soundRecord;
 // A record file input: the extension byte (0 .efd, 1 .efdx, 2 .mrg, 3 .mrgx)
 // and the stored bytes of the text.
 std::string recordFile(char extension, const std::wstring& text) {
-  return std::string(1, extension) + test::storedBytes(text);
+  std::string input(1, extension);
+  input += test::storedBytes(text);
+  return input;
 }
 
 // The first byte, then the text as one byte per character (ASCII only).
-std::string plainInput(char first, const std::wstring& text) { return std::string(1, first) + toUtf8(text); }
+std::string plainInput(char first, const std::wstring& text) {
+  std::string input(1, first);
+  input += toUtf8(text);
+  return input;
+}
 
 }  // namespace
 
