@@ -115,7 +115,9 @@ const char* statusName(cli::LoadStatus s) {
   return "unreadable";
 }
 
-std::string checkRows(const std::wstring& text, const Rows& rows) {
+}  // namespace
+
+std::string checkRowsInText(const std::wstring& text, const Rows& rows) {
   const wchar_t* begin = text.data();
   const wchar_t* end = text.data() + text.size();
   for (std::size_t i = 0; i < rows.size(); ++i) {
@@ -128,6 +130,8 @@ std::string checkRows(const std::wstring& text, const Rows& rows) {
   }
   return {};
 }
+
+namespace {
 
 template <class Record>
 std::string checkRecordsJson(const test::JsonArray& records, const RecordVector<Record>& decoded,
@@ -233,7 +237,7 @@ std::string checkRecordFile(const std::uint8_t* data, std::size_t size) {
       return "splitRecords gave another number of rows than asked for";
     }
   }
-  if (std::string error = checkRows(text, rows); !error.empty()) return error;
+  if (std::string error = checkRowsInText(text, rows); !error.empty()) return error;
 
   const std::string json = cli::dumpJson(loaded);
   if (std::string error = checkJson(json, loaded); !error.empty()) return error;

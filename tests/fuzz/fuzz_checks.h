@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kj::fuzz {
 
@@ -36,6 +37,10 @@ std::string checkHeader(const std::uint8_t* data, std::size_t size);
 // the rest: the barcode text. make_barcode must set every member as its layout
 // says, and decode the same text the same way twice.
 std::string checkBarcode(const std::uint8_t* data, std::size_t size);
+
+// One of the properties checkRecordFile checks: every field of the rows lies
+// inside text. Empty when it holds.
+std::string checkRowsInText(const std::wstring& text, const std::vector<std::vector<std::wstring_view>>& rows);
 
 // The target bodies by the folder names of their corpora: record_file, header,
 // barcode. Null for another name.

@@ -8,6 +8,7 @@
 #include <iterator>
 #include <string>
 
+#include "record/record_text.h"
 #include "tests/fuzz/fuzz_checks.h"
 #include "tests/fuzz/seed_corpus.h"
 
@@ -47,6 +48,26 @@ TEST(FuzzReplayTest, SeedsAndRegressionInputsPassEveryCheck) {
     // The corpus is where the path says; otherwise nothing would be replayed.
     EXPECT_TRUE(any_seed) << "no seed inputs for " << target << " in " << fuzz_dir.string();
   }
+}
+
+// The row check of the record file target is not one that holds for any rows.
+TEST(FuzzChecksTest, RowsOutsideTheTextAreReported) {
+  const std::wstring text = L"5,\x02" L"a,bc\x03";
+  const std::wstring elsewhere = L"a,bc";
+  const std::wstring_view whole = text;
+  struct Case {
+    const char* what;
+    Rows rows;
+    bool holds;
+  };
+  const Case cases[] = {
+      {"the rows splitRecords makes", splitRecords(text, 1), true},
+      {"no rows", {}, true},
+      {"the whole text", {{whole}}, true},
+      {"a field in another string", {{whole.substr(3, 1), std::wstring_view(elsewhere).substr(2, 2)}}, false},
+      {"a field running past the end", {{std::wstring_view(text.data() + 6, 3)}}, false},
+  };
+  for (const Case& c : cases) EXPECT_EQ(checkRowsInText(text, c.rows).empty(), c.holds) << c.what;
 }
 
 }  // namespace
