@@ -8,7 +8,10 @@
 
 namespace kj::cli {
 
-std::optional<LoadedBlock> loadBlock(const std::wstring& path) { return LoadedBlock::fromFile(path); }
+std::optional<LoadedBlock> loadBlock(const std::wstring& path) {
+  // Whatever its name: a file copied without its extension still dumps.
+  return LoadedBlock::fromFile(path, PathRule::any_file);
+}
 
 namespace {
 

@@ -24,6 +24,12 @@ else()
     target_compile_definitions(kj_standard INTERFACE UNICODE _UNICODE NOMINMAX WIN32_LEAN_AND_MEAN)
   endif()
 endif()
+if(KJ_FUZZ)
+  # Coverage for libFuzzer in every object; the fuzz targets link -fsanitize=fuzzer.
+  target_compile_options(kj_standard INTERFACE -fsanitize=fuzzer-no-link,address,undefined
+    -fno-sanitize-recover=all -fno-omit-frame-pointer)
+  target_link_options(kj_standard INTERFACE -fsanitize=address,undefined)
+endif()
 if(KJ_SANITIZE)
   target_compile_options(kj_standard INTERFACE -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
   target_link_options(kj_standard INTERFACE -fsanitize=address,undefined)

@@ -133,6 +133,9 @@ template <class Record>
 RecordVector<Record> decodeRecordSet(const Rows& rows, const file::Header& header, RecordDecoder<Record> decoder,
                                      DecodeCounts& counts) {
   counts = DecodeCounts{};
+  // Every row is checked before the records are made: a damaged header that
+  // announces thousands of records the text does not hold is rejected without
+  // building them first.
   for (const Row& row : rows) {
     if (row.size() != header.field_count) return nullptr;
   }

@@ -26,8 +26,8 @@ file::Header headerOfBytes(std::string_view bytes, bool short_block) {
 
 }  // namespace
 
-std::optional<LoadedBlock> LoadedBlock::fromFile(const std::wstring& path) {
-  if (!isRecordFilePath(path)) return std::nullopt;
+std::optional<LoadedBlock> LoadedBlock::fromFile(const std::wstring& path, PathRule rule) {
+  if (rule == PathRule::record_files && !isRecordFilePath(path)) return std::nullopt;
   // The bytes take a quarter (Linux) or half (Windows) of the wide text: the
   // records are widened one at a time while they are decoded.
   const std::optional<std::string> bytes = readRecordFileBytes(path);

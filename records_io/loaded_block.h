@@ -20,6 +20,12 @@ enum class LoadOutcome {
   not_decoded,  // kinds 3 and 4 are never decoded
 };
 
+// Which paths fromFile reads.
+enum class PathRule {
+  record_files,  // only the record file extensions (efd, efdx, mrg, mrgx)
+  any_file,      // any path; one without a record file extension reads as .efdx
+};
+
 // A block with its header, where it came from, the outcome, the counts of the
 // decode and the records of the one record type it holds: plain records for
 // kinds 0 and 1, battery records for kind 2. The records are shared and never
@@ -27,10 +33,12 @@ enum class LoadOutcome {
 class LoadedBlock {
  public:
   // Reads the record file at path once: nothing for a path that is not a record
-  // file (by its extension), a file that cannot be opened or read, or a header
-  // that cannot be parsed. A merged file's record count is the number of its
-  // STX characters, whatever its kind.
-  static std::optional<LoadedBlock> fromFile(const std::wstring& path);
+  // file (by its extension, under PathRule::record_files), a file that cannot
+  // be opened or read, or a header that cannot be parsed. A merged file's
+  // record count is the number of its STX characters, whatever its kind. The
+  // windows read record files only; the command-line tool reads what it is
+  // given.
+  static std::optional<LoadedBlock> fromFile(const std::wstring& path, PathRule rule = PathRule::record_files);
 
   // A block received over the serial line with the header parsed from it. path
   // is where it was saved (empty when it was not); it does not change how the

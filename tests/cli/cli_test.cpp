@@ -189,6 +189,16 @@ TEST_F(CliTest, TextsAreEscapedAndEncoded) {
   EXPECT_EQ(rec["worker"].string(), "op\xEF\xBE\x80\xEF\xBF\xBF");
 }
 
+TEST_F(CliTest, AFileOfAnyNameIsDumpedAsAHeaderlessRecordFile) {
+  const std::wstring text = test::headerlessBlock({soundRecord(39), soundRecord(39, 1)});
+  for (const wchar_t* name : {L"records.txt", L"records"}) {
+    const test::JsonValue v = json(write(name, text));
+    EXPECT_EQ(v["header"]["kind"].number(), 1) << testing::PrintToString(name);
+    EXPECT_EQ(v["status"].string(), "ok");
+    EXPECT_EQ(v["records"].array().size(), 2U);
+  }
+}
+
 TEST_F(CliTest, UnreadableFiles) {
   const std::wstring missing = dir_.file(L"missing.efdx");
   EXPECT_EQ(run({L"dump", L"--json", missing}), 1);

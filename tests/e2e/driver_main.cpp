@@ -10,14 +10,21 @@
 // (scripts/bench-startup): N starts (default 3), one line of seconds each.
 //
 // Exit code 0 when every scenario passed, 1 when one failed, 2 on a usage
-// error. scripts/e2e runs it through the Wine launcher, which turns a crash of
-// the driver into a failure too.
+// error, 3 when it is not inside the Wine prefix of scripts/e2e (see
+// driver_prefix_guard.h): then it runs no scenario and changes nothing.
+// scripts/e2e runs it through the Wine launcher, which turns a crash of the
+// driver into a failure too.
 
 #include <chrono>
 #include <cwchar>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "tests/e2e/driver_prefix_guard.h"
 #include "tests/e2e/driver_scenarios.h"
 #include "tests/e2e/driver_timing.h"
 #include "tests/e2e/driver_ui.h"
@@ -85,6 +92,23 @@ bool runScenario(const e2e::Scenario& scenario, const e2e::Environment& env) {
   return false;
 }
 
+std::optional<std::wstring> environmentVariable(const wchar_t* name) {
+  const DWORD size = GetEnvironmentVariableW(name, nullptr, 0);
+  if (size == 0) return std::nullopt;
+  std::wstring value(size, L'\0');
+  const DWORD length = GetEnvironmentVariableW(name, value.data(), size);
+  if (length == 0 || length >= size) return std::nullopt;
+  value.resize(length);
+  return value;
+}
+
+std::optional<std::wstring> markerFile() {
+  std::ifstream in(std::filesystem::path(e2e::kPrefixMarkerPath), std::ios::binary);
+  if (!in) return std::nullopt;
+  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  return e2e::fromUtf8(bytes);
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -141,6 +165,16 @@ int wmain(int argc, wchar_t** argv) {
     return usage(L"--app, --cli, --samples and --work are required");
   }
   if (names.empty()) return usage(L"no scenario named (use all, or see --list)");
+
+  // The scenarios delete and write the settings key of the user: only in the
+  // throw-away prefix of scripts/e2e.
+  const std::wstring refusal = e2e::refusalReason(
+      {environmentVariable(L"WINEPREFIX"), environmentVariable(L"KJ_E2E_PREFIX"), markerFile()});
+  if (!refusal.empty()) {
+    printError(L"kj_e2e_driver: refusing to run, nothing changed: " + refusal + L"\n");
+    return 3;
+  }
+  e2e::allowRegistryChanges();
 
   std::vector<const e2e::Scenario*> chosen;
   for (const std::wstring& name : names) {

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <utility>
 
+#include "tests/e2e/driver_prefix_guard.h"
+
 namespace e2e {
 
 // --- Handles and processes ---
@@ -766,6 +768,7 @@ std::optional<RegistryValue> readRegistryValue(const std::wstring& key, const st
 
 namespace {
 HKEY createKey(const std::wstring& key) {
+  if (!registryChangesAllowed()) fail(L"refusing to write HKCU\\" + key + L" outside the e2e Wine prefix");
   HKEY k = nullptr;
   if (RegCreateKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &k, nullptr) !=
       ERROR_SUCCESS) {
@@ -792,6 +795,7 @@ void writeRegistryNumber(const std::wstring& key, const std::wstring& name, DWOR
 }
 
 void deleteRegistryKey(const std::wstring& key) {
+  if (!registryChangesAllowed()) fail(L"refusing to delete HKCU\\" + key + L" outside the e2e Wine prefix");
   const LSTATUS status = RegDeleteTreeW(HKEY_CURRENT_USER, key.c_str());
   if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND) fail(L"cannot delete the registry key HKCU\\" + key);
   RegDeleteKeyW(HKEY_CURRENT_USER, key.c_str());

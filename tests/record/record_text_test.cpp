@@ -357,15 +357,18 @@ TEST(DecodeEfdxTest, ChecksumSumsNegativeAndLargeValuesWithoutOverflow) {
   r[22] = L"-2147483648";
   r[16] = L"0";  // keep lowest below highest
   r[18] = L"0";
-  test::fixChecksums(r);
+  // Six fields of 2^31 - 1 and one of -2^31: -6 modulo 2^8, worked out by hand.
+  r[32] = L"250";
   bool sound = false;
   const file::Efdx d = decoded(r, kind1, &sound);
   EXPECT_TRUE(sound) << d.checksum_text;
   EXPECT_EQ(d.actual_output_seconds, L"0");
 
   r[20] = L"-2147483648";
-  test::fixChecksums(r);
-  EXPECT_EQ(decoded(r, kind1).actual_output_seconds, L"4294967295");
+  r[32] = L"251";  // five fields of 2^31 - 1 now: -5 modulo 2^8
+  sound = false;
+  EXPECT_EQ(decoded(r, kind1, &sound).actual_output_seconds, L"4294967295");
+  EXPECT_TRUE(sound);
   r[0] = L"2147483647";
   EXPECT_EQ(decoded(r, kind1).number, L"2147483648");
 }
@@ -619,8 +622,9 @@ TEST(DecodeEfdxBatteryTest, BatteryTexts) {
   EXPECT_EQ(d.battery_capacity_after, L"75");
   EXPECT_EQ(d.battery_temperature_before, L"25.3");
   EXPECT_EQ(d.battery_temperature_after, L"26.0");
-  EXPECT_EQ(d.battery_checksum, (80 + 75 + 2534 + 2600) & 0xFF);
-  EXPECT_EQ(d.battery_checksum_computed, (80 + 75 + 2534 + 2600) % 256);
+  // Fields 43-46 hold 80, 75, 2534 and 2600: 5289 = 20 * 256 + 169.
+  EXPECT_EQ(d.battery_checksum, 169);
+  EXPECT_EQ(d.battery_checksum_computed, 169);
   EXPECT_FALSE(d.battery_checksum_error);
   EXPECT_EQ(d.remarks, L"配水用途(24桁バーコード)");
   EXPECT_EQ(d.lot_number, L"0312345");
@@ -672,7 +676,7 @@ TEST(DecodeEfdxBatteryTest, NegativeBatterySumKeepsItsSign) {
   r[44] = L"0";
   r[45] = L"0";
   r[46] = L"0";
-  r[47] = std::to_wstring(-300 & 0xFF);
+  r[47] = L"212";  // -300 = -2 * 256 + 212
   file::EfdxBattery d;
   EXPECT_TRUE(decodeEfdxBattery(d, kind2, r.row()));
   EXPECT_EQ(d.battery_checksum_computed, -44);

@@ -31,6 +31,15 @@ TEST(SubstitutionTest, EveryByteRoundTrips) {
   EXPECT_EQ(substituteByte(0xC6), 0xFF);
 }
 
+TEST(SubstitutionTest, KnownStoredBytesDecodeToTheirText) {
+  // Stored bytes worked out by hand: each is 0xC5 minus its text byte, modulo 256.
+  const unsigned char stored[] = {0xC4, 0xC3, 0x90, 0x99, 0x84, 0x45, 0xC6, 0xB8, 0xBB, 0xC5, 0xC2};
+  const std::string bytes(reinterpret_cast<const char*>(stored), sizeof stored);
+  // SOH STX "5,A" 0x80 0xFF (CR LF NUL dropped) ETX
+  EXPECT_EQ(decodeRecordFileBytes(bytes),
+            std::wstring(L"\x01\x02" L"5,A") + wchar_t(0xFF80) + wchar_t(0xFFFF) + L"\x03");
+}
+
 TEST(SubstitutionTest, DecodingKeepsFramesDropsControlsAndWidensHighBytes) {
   std::string stored;
   for (int d : {0x01, 0x02, 0x03, 0x00, 0x0A, 0x0D, 0x09, 0x1F, 0x7F, 0x41, 0x80, 0xFF, 0x7E}) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
+
 #include "base/fs_path.h"
 #include "records_io/record_file_reader.h"
 #include "base/text_encoding.h"
@@ -12,15 +14,30 @@ namespace {
 
 TEST(WriterTest, WritesExactlyTheSubstitutedBytes) {
   test::TempDir dir;
+  // Text bytes and the bytes a record file stores for them (0xC5 minus the
+  // byte), worked out by hand.
+  struct Case {
+    wchar_t text;
+    unsigned char stored;
+  };
+  const Case cases[] = {{L'\x01', 0xC4}, {L'\x02', 0xC3}, {L'\x03', 0xC2}, {L'5', 0x90}, {L',', 0x99},
+                        {L'A', 0x84},    {L'z', 0x4B},    {L'~', 0x47},    {L'\r', 0xB8}, {L'\n', 0xBB}};
+  std::wstring known;
+  for (const Case& c : cases) known += c.text;
+  const std::wstring known_path = dir.file(L"known.efd");
+  ASSERT_TRUE(writeRecordFile(known_path, known, true, code_page_ansi));
+  const std::string known_bytes = test::readBytes(known_path);
+  ASSERT_EQ(known_bytes.size(), std::size(cases));
+  for (std::size_t i = 0; i < std::size(cases); ++i) {
+    EXPECT_EQ(static_cast<unsigned char>(known_bytes[i]), cases[i].stored) << i;
+  }
+
+  // A whole block: one stored byte per text byte, and it reads back to the
+  // same text (line breaks are dropped).
   const std::wstring text = test::headerlessBlock({test::soundRecord(39)});
   const std::wstring path = dir.file(L"out.efdx");
   ASSERT_TRUE(writeRecordFile(path, text, true, code_page_ansi));
-  const std::string bytes = test::readBytes(path);
-  ASSERT_EQ(bytes.size(), text.size());
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    ASSERT_EQ(static_cast<unsigned char>(bytes[i]), substituteByte(static_cast<unsigned char>(text[i]))) << i;
-  }
-  // What is written reads back to the same text (line breaks are dropped).
+  ASSERT_EQ(test::readBytes(path).size(), text.size());
   EfdxReader reader;
   ASSERT_TRUE(reader.open(path));
   std::wstring without_breaks;
