@@ -168,7 +168,7 @@ void MainWindowState::loadFile(const std::wstring& path) {
   const std::optional<LoadedBlock> block = LoadedBlock::fromFile(target);
   if (!block) return;
   records_.current_path = target;
-  records_.block_kind = block->header().kind;
+  records_.block_kind = block->kind();
   if (block->outcome() != LoadOutcome::not_decoded) displayRecords(*block);
 }
 
@@ -250,7 +250,7 @@ DetailDialog* MainWindowState::showRecordWindow() {
   if (showing_record_window_) return nullptr;
   FlagScope showing(showing_record_window_);
   DetailDialog* dialog = nullptr;
-  switch (static_cast<BlockKind>(records_.block_kind)) {
+  switch (records_.block_kind) {
     case BlockKind::Headerless33:
     case BlockKind::Headerless39:
       if (records_.plain_detail.isOpen() || records_.plain_detail.open(records_.plainRecords())) {

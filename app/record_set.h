@@ -20,10 +20,10 @@ struct RecordSet {
   // The file last loaded (or saved); empty until then and after an unsaved
   // receive.
   std::wstring current_path;
-  // Block kind of what was loaded last (a BlockKind value): 0 and 1 plain
-  // records, 2 battery records; 3 and 4 show nothing and leave `displayed` as
-  // it was.
-  std::int32_t block_kind = 0;
+  // Block kind of what was loaded last: Headerless33 and Headerless39 plain
+  // records, TaggedBT battery records; TaggedPK and TaggedOther show nothing
+  // and leave `displayed` as it was.
+  BlockKind block_kind = BlockKind::Headerless33;
   // The block last displayed, also when it was rejected; none before the first
   // display.
   std::optional<LoadedBlock> displayed;

@@ -71,7 +71,7 @@ TEST_F(LoadFlow, PlainRecordsFillListStatusAndDetail) {
   expectStatus(L"KJ-M3", L"総記録数: 3 件", L"不良データ: 0 件", L"融着強制終了データ: 0 件");
   EXPECT_TRUE(ui.messages.empty());
   EXPECT_EQ(state->recordSet().current_path, path);
-  EXPECT_EQ(state->recordSet().block_kind, 1);
+  EXPECT_EQ(state->recordSet().block_kind, BlockKind::Headerless39);
 
   // The detail dialog shows record 0 under the file's path.
   const auto& w = ui.window(DetailKind::plain);
@@ -204,9 +204,9 @@ TEST_F(LoadFlow, UndisplayedKindsKeepTheDisplayAndDetachTheSelection) {
   const auto status = ui.status;
   struct Case {
     std::wstring letters;
-    int kind;
+    BlockKind kind;
   };
-  for (const Case& c : {Case{L"PK", 3}, Case{L"ZZ", 4}}) {
+  for (const Case& c : {Case{L"PK", BlockKind::TaggedPK}, Case{L"ZZ", BlockKind::TaggedOther}}) {
     const std::wstring path =
         file(L"block_" + c.letters + L".efdx", blockText(taggedHeader(c.letters, 1, 39, 1), {soundRecord(39, 0)}));
     state->loadFile(path);
@@ -225,7 +225,7 @@ TEST_F(LoadFlow, UpperCaseEfdReadsThirtyThreeFields) {
   const std::wstring text = headerlessBlock({soundRecord(33, 0), soundRecord(33, 1)});
   state->loadFile(file(L"SHORT.EFD", text));
   EXPECT_EQ(ui.rows().size(), 2U);
-  EXPECT_EQ(state->recordSet().block_kind, 0);
+  EXPECT_EQ(state->recordSet().block_kind, BlockKind::Headerless33);
   EXPECT_TRUE(ui.messages.empty());
   // No positions in 33-field records.
   EXPECT_FALSE(ui.menuEnabled(IDM_EXPORT_KML));
@@ -233,7 +233,7 @@ TEST_F(LoadFlow, UpperCaseEfdReadsThirtyThreeFields) {
   state->loadFile(file(L"short.efdx", text));
   ASSERT_EQ(ui.messages.size(), 1U);
   EXPECT_EQ(ui.messages[0].text, L"データの読み込みに失敗しました。データが不正です。");
-  EXPECT_EQ(state->recordSet().block_kind, 1);
+  EXPECT_EQ(state->recordSet().block_kind, BlockKind::Headerless39);
 }
 
 TEST_F(LoadFlow, MergedFileCountsItsRecords) {
@@ -248,7 +248,7 @@ TEST_F(LoadFlow, BatteryRecordsUseTheBatteryReaderAndDialog) {
   state->loadFile(plainFile(L"plain.efdx", 1));
   const std::wstring path = batteryFile(L"battery.efdx", 2);
   state->loadFile(path);
-  EXPECT_EQ(state->recordSet().block_kind, 2);
+  EXPECT_EQ(state->recordSet().block_kind, BlockKind::TaggedBT);
   ASSERT_TRUE(state->recordSet().batteryRecords());
   EXPECT_EQ(state->recordSet().batteryRecords()->size(), 2U);
   // One block is displayed: the plain records of the earlier file are gone.
@@ -296,7 +296,7 @@ TEST_F(LoadFlow, ThePathMovesOnlyWithTheDisplayOfItsFile) {
     const DetailKind kind = expected_rows == 2 ? DetailKind::battery : DetailKind::plain;
     EXPECT_EQ(ui.window(kind).title, expected_path) << c.name;
   }
-  EXPECT_EQ(state->recordSet().block_kind, 2);
+  EXPECT_EQ(state->recordSet().block_kind, BlockKind::TaggedBT);
   EXPECT_TRUE(state->recordSet().batteryRecords());
 }
 
