@@ -11,8 +11,12 @@ int runConsole(const std::vector<std::wstring>& args) {
   std::string out;
   std::string err;
   int status = exit_usage;
+  // The blocks of the command are kept to the end of the process: freeing
+  // tens of thousands of records one by one takes longer than the decoding
+  // of many of them, and the system takes the memory back at exit anyway.
+  static auto* const kept = new std::vector<LoadedBlock>;
   try {
-    status = runCli(args, out, err);
+    status = runCli(args, out, err, kept);
   } catch (const std::exception& e) {
     err = std::string("kjvt58-cli: ") + e.what() + "\n";
     out.clear();

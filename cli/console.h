@@ -15,4 +15,11 @@ int runConsole(const std::vector<std::wstring>& args);
 // translate line ends (Windows); nothing elsewhere.
 void useBinaryConsole();
 
+// Prepares the process heap for a command that fills tens of megabytes with
+// small allocations (a full block of decoded records): where the system
+// allows, the heap grows in large steps backed by large pages, so that first
+// touching it takes a few page faults instead of thousands. Nothing changes
+// what the command computes. Called once, first thing in main.
+void prepareHeapForBulkWork();
+
 }  // namespace kj::cli

@@ -163,7 +163,8 @@ int fileStatus(const std::optional<LoadedBlock>& block) {
 }
 }
 
-int runCli(const std::vector<std::wstring>& args, std::string& out, std::string& err) {
+int runCli(const std::vector<std::wstring>& args, std::string& out, std::string& err,
+           std::vector<LoadedBlock>* keep) {
   if (args.empty()) {
     err += "kjvt58-cli: missing command (try --help)\n";
     return exit_usage;
@@ -209,6 +210,7 @@ int runCli(const std::vector<std::wstring>& args, std::string& out, std::string&
       out += json;
     }
     out += '\n';
+    if (keep != nullptr && f) keep->push_back(*f);
     return fileStatus(f);
   }
   // Several files: an unreadable one outweighs a rejected one.
@@ -223,6 +225,7 @@ int runCli(const std::vector<std::wstring>& args, std::string& out, std::string&
     }
     if (file_status == exit_rejected && status == exit_ok) status = exit_rejected;
     out += dumpTable(path, *f);
+    if (keep != nullptr) keep->push_back(*f);
   }
   return status;
 }

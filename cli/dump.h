@@ -29,7 +29,10 @@ std::string unreadableJson();
 std::string dumpTable(const std::wstring& path, const LoadedBlock& block);
 
 // The whole command line after the program name. Returns the exit status; what
-// goes to standard output and standard error is appended to out and err.
-int runCli(const std::vector<std::wstring>& args, std::string& out, std::string& err);
+// goes to standard output and standard error is appended to out and err. With
+// `keep`, the blocks the command loaded are appended to it instead of being
+// freed before the return.
+int runCli(const std::vector<std::wstring>& args, std::string& out, std::string& err,
+           std::vector<LoadedBlock>* keep = nullptr);
 
 }  // namespace kj::cli

@@ -6,11 +6,8 @@
 #include "base/text_encoding.h"
 #include "cli/console.h"
 
-namespace kj::cli {
-void useBinaryConsole() {}
-}  // namespace kj::cli
-
 int main(int argc, char** argv) {
+  kj::cli::prepareHeapForBulkWork();
   std::vector<std::wstring> args;
   for (int i = 1; i < argc; ++i) args.push_back(kj::fromUtf8(argv[i]));
   return kj::cli::runConsole(args);

@@ -11,6 +11,7 @@
 #include <map>
 #include <vector>
 
+#include "base/memory_advice.h"
 #include "record/control_chars.h"
 #include "record/record_types.h"
 
@@ -163,7 +164,11 @@ RecordVector<Record> decodeRecordText(std::basic_string_view<CharT> text, std::u
                                       DecodeCounts& counts) {
   counts = DecodeCounts{};
   if (!recordTextsFit(text, count, header.field_count)) return nullptr;
-  auto records = std::make_shared<std::vector<Record>>(count);
+  auto records = std::make_shared<std::vector<Record>>();
+  // A full block's records take tens of megabytes, all touched at once here.
+  records->reserve(count);
+  preferLargePages(records->data(), count * sizeof(Record));
+  records->resize(count);
   DecodeCounts found;
   BarcodeCache barcodes;
   Row fields;
