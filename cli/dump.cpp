@@ -150,7 +150,7 @@ constexpr const char* usage =
     "  --json       print one JSON object for a single FILE\n"
     "exit status:\n"
     "  0  every file was read and its records decoded\n"
-    "  1  a file could not be read (missing, not a record file, unreadable header)\n"
+    "  1  a file could not be read (missing, a folder, unreadable header)\n"
     "  2  usage error\n"
     "  3  internal error\n"
     "  4  a file's records do not fit its header: the block is rejected\n";

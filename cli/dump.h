@@ -11,7 +11,7 @@ namespace kj::cli {
 
 // Exit statuses of the command.
 inline constexpr int exit_ok = 0;
-inline constexpr int exit_unreadable = 1;  // missing file, not a record file, unreadable header
+inline constexpr int exit_unreadable = 1;  // missing file, a folder, unreadable header
 inline constexpr int exit_usage = 2;
 inline constexpr int exit_internal = 3;
 inline constexpr int exit_rejected = 4;    // the records do not fit the header

@@ -1,3 +1,4 @@
+#include "record/record_fields.h"
 #include "app/commands.h"
 
 #include <gtest/gtest.h>
@@ -100,7 +101,7 @@ TEST_F(AppliedState, DisplayWithPositionsIsIdleLoadedWithKml) {
 
 TEST_F(AppliedState, DisplayWithoutPositionsLeavesKmlOff) {
   auto r = kj::test::soundRecord(39, 0);
-  r[34] = L"0";
+  r[record_field::position_flag] = L"0";
   create(file(L"a.efdx", kj::test::headerlessBlock({r})));
   expectState(with(idle_menu, {IDM_EXPORT_EXCEL, IDM_PRINT}), with(idle_buttons, {IDM_EXPORT_EXCEL, IDM_PRINT}));
 }

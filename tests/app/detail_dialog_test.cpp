@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "record/record_fields.h"
 #include "app/detail_dialog.h"
 #include "tests/app/app_fixture.h"
 
@@ -145,7 +146,7 @@ class DetailDialogFlow : public AppTest {
     create();
     std::vector<kj::test::RecordFields> records;
     for (int i = 0; i < 5; ++i) records.push_back(kj::test::soundRecord(39, i));
-    records[3][9] = L"6";  // entered by hand
+    records[3][record_field::input_mode] = L"6";  // entered by hand
     path = file(L"five.efdx", kj::test::headerlessBlock(records));
     state->loadFile(path);
     ASSERT_TRUE(ui.window(DetailKind::plain).exists);

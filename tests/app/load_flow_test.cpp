@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "record/record_fields.h"
 #include "base/fs_path.h"
 #include "tests/app/app_fixture.h"
 
@@ -23,17 +24,17 @@ using test::ShownMessage;
 using test::window_title;
 
 RecordFields withLot(RecordFields r, const std::wstring& lot) {
-  r[33] = lot;
+  r[record_field::lot_number] = lot;
   return r;
 }
 
 RecordFields withBadChecksum(RecordFields r) {
-  r[32] = std::to_wstring((kj::test::recordChecksum(r) + 1) & 0xFF);
+  r[record_field::checksum] = std::to_wstring((kj::test::recordChecksum(r) + 1) & 0xFF);
   return r;
 }
 
 RecordFields withEndCode(RecordFields r, const std::wstring& code) {
-  r[22] = code;
+  r[record_field::end_code] = code;
   kj::test::fixChecksums(r);
   return r;
 }
@@ -302,7 +303,7 @@ TEST_F(LoadFlow, ThePathMovesOnlyWithTheDisplayOfItsFile) {
 
 TEST_F(LoadFlow, RecordWithoutBarcodeShowsPlaceholders) {
   RecordFields broken = soundRecord(39, 0);
-  broken[9] = L"x";  // input mode: decoding stops before the barcode
+  broken[record_field::input_mode] = L"x";  // input mode: decoding stops before the barcode
   state->loadFile(file(L"broken.efdx", headerlessBlock({broken, soundRecord(39, 1)})));
   ASSERT_EQ(ui.rows().size(), 2U);
   ASSERT_FALSE((*state->recordSet().plainRecords())[0].decoded_barcode);

@@ -49,17 +49,7 @@ const std::wstring& recordFile(int count) {
   static std::map<int, std::wstring> paths;
   auto& path = paths[count];
   if (!path.empty()) return path;
-  std::vector<kj::test::RecordFields> records;
-  records.reserve(static_cast<std::size_t>(count));
-  for (int i = 0; i < count; ++i) {
-    kj::test::RecordFields r = kj::test::soundRecord(39, i);
-    r[4] = L"24" + std::to_wstring(10 + i % 3) + L"1" + std::to_wstring(i % 10) + L"1430";
-    r[13] = std::to_wstring(100 + i % 400);
-    r[22] = i % 17 == 0 ? L"303" : L"500";
-    r[36] = L"35" + std::to_wstring(10 + i % 50) + L".1234";
-    kj::test::fixChecksums(r);
-    records.push_back(std::move(r));
-  }
+  const auto records = kj::test::variedRecords(static_cast<std::size_t>(count));
   path = benchDir().file(L"full" + std::to_wstring(count) + L".efdx");
   kj::test::writeBytes(path, kj::test::storedBytes(kj::test::headerlessBlock(records)));
   return path;

@@ -1,3 +1,4 @@
+#include "record/record_fields.h"
 #include "cli/dump.h"
 
 #include <gtest/gtest.h>
@@ -60,8 +61,8 @@ class CliTest : public testing::Test {
 
 TEST_F(CliTest, JsonOfPlainRecords) {
   RecordFields forced = soundRecord(39, 1);
-  forced[22] = L"303";
-  forced[35] = L"S";
+  forced[record_field::end_code] = L"303";
+  forced[record_field::latitude_hemisphere] = L"S";
   test::fixChecksums(forced);
   const test::JsonValue doc = json(write(L"a.efdx", test::headerlessBlock({soundRecord(39, 0), forced})));
   EXPECT_EQ(doc.keys(), (std::vector<std::string>{"header", "status", "any_coord", "bad_count",
@@ -112,7 +113,7 @@ TEST_F(CliTest, RejectedAndUndecodedBlocksHaveNoRecords) {
     int exit_status;
   };
   RecordFields bad = soundRecord(39);
-  bad[32] = L"1";
+  bad[record_field::checksum] = L"1";
   const Case cases[] = {
       {L"short.efdx", test::blockText(L"2,", {bad}), "invalid", 2, exit_rejected},
       {L"short-merged.mrg", test::blockText(L"1,", {bad}) + L"\x02" L"1,2\x03", "invalid", 2, exit_rejected},
@@ -170,7 +171,7 @@ TEST_F(CliTest, HelpListsTheExitStatuses) {
 
 TEST_F(CliTest, RecordThatFailedEarlyHasNullBarcodeAndEmptyLaterMembers) {
   RecordFields r = soundRecord(39);
-  r[9] = L"x";
+  r[record_field::input_mode] = L"x";
   const test::JsonValue doc = json(write(L"early.efdx", test::headerlessBlock({r})));
   const auto& rec = doc["records"].array().at(0);
   EXPECT_TRUE(rec["decoded_barcode"].isNull());
@@ -181,8 +182,8 @@ TEST_F(CliTest, RecordThatFailedEarlyHasNullBarcodeAndEmptyLaterMembers) {
 
 TEST_F(CliTest, TextsAreEscapedAndEncoded) {
   RecordFields r = soundRecord(39);
-  r[1] = L"a\"b\\c\x01";
-  r[3] = std::wstring(L"op") + wchar_t(0xFF80) + wchar_t(0xFFFF);
+  r[record_field::order] = L"a\"b\\c\x01";
+  r[record_field::worker] = std::wstring(L"op") + wchar_t(0xFF80) + wchar_t(0xFFFF);
   const test::JsonValue doc = json(write(L"esc.efdx", test::headerlessBlock({r})));
   const auto& rec = doc["records"].array().at(0);
   EXPECT_EQ(rec["order"].string(), "a\"b\\c\x01");
@@ -224,7 +225,7 @@ TEST_F(CliTest, UsageErrorsWriteOneLineToStandardErrorOnly) {
 
 TEST_F(CliTest, TableListsEachRecordThenHeaderAndCounts) {
   RecordFields bad = soundRecord(39, 1);
-  bad[32] = L"9";
+  bad[record_field::checksum] = L"9";
   const std::wstring a = write(L"a.efdx", test::headerlessBlock({soundRecord(39, 0), bad}));
   const std::wstring b = write(L"b.efd", test::headerlessBlock({soundRecord(33, 0)}));
   EXPECT_EQ(run({L"dump", a, b}), 0) << err_;

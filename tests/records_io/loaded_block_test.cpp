@@ -1,3 +1,4 @@
+#include "record/record_fields.h"
 #include "records_io/loaded_block.h"
 
 #include <gtest/gtest.h>
@@ -42,14 +43,14 @@ class LoadedBlockTest : public testing::Test {
 };
 
 RecordFields withEndCode(RecordFields r, const std::wstring& code) {
-  r[22] = code;
+  r[record_field::end_code] = code;
   test::fixChecksums(r);
   return r;
 }
 
 TEST_F(LoadedBlockTest, KindDecidesTheRecordsAndTheOutcome) {
   RecordFields bad = soundRecord(39, 1);
-  bad[32] = L"0";
+  bad[record_field::checksum] = L"0";
   struct Case {
     const wchar_t* name;
     std::wstring text;

@@ -1,3 +1,4 @@
+#include "record/record_fields.h"
 #include "records_io/record_file_reader.h"
 
 #include <gtest/gtest.h>
@@ -66,9 +67,9 @@ TEST_F(ReaderTest, HeaderlessExtensionDecidesTheFieldCount) {
 
 TEST_F(ReaderTest, ParsesRecordsAndCounts) {
   RecordFields bad = soundRecord(39, 1);
-  bad[32] = L"0";
+  bad[record_field::checksum] = L"0";
   RecordFields forced = soundRecord(39, 2);
-  forced[22] = L"303";
+  forced[record_field::end_code] = L"303";
   test::fixChecksums(forced);
   EfdxReader reader;
   ASSERT_TRUE(reader.open(write(L"r.efdx", test::headerlessBlock({soundRecord(39, 0), bad, forced}))));

@@ -1,6 +1,5 @@
 // Runs against the real registry of the current user, below a key of its own
-// that is removed again after each test. Windows only.
-#ifdef _WIN32
+// that is removed again after each test. Windows only (a _win32 file).
 
 #include "settings/registry_store.h"
 
@@ -289,5 +288,3 @@ TEST_F(RegistrySettings, SavingOneFlagSetLeavesTheOtherAlone)
 
 }  // namespace
 }  // namespace kj
-
-#endif  // _WIN32
