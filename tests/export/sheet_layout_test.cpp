@@ -17,7 +17,7 @@ using test::labelledRecord;
 using test::labelledRecords;
 
 template <std::size_t N>
-std::array<bool, N> only(std::initializer_list<std::wstring_view> keys) {
+std::array<bool, N> only(const std::vector<std::wstring_view>& keys) {
   std::array<bool, N> flags{};
   for (std::size_t i = 0; i < N; ++i) {
     for (std::wstring_view key : keys) flags[i] = flags[i] || catalogue::output_items[i].key == key;
@@ -121,7 +121,7 @@ TEST(SheetLayout, AllBatteryItemsAppendTheBatteryGroupAndChangeTwoHeaders) {
 
 TEST(SheetLayout, SelectedItemsOnly) {
   struct Case {
-    std::initializer_list<std::wstring_view> keys;
+    std::vector<std::wstring_view> keys;
     std::vector<std::wstring> groups, headers, formats, members;
     std::array<std::size_t, 4> counts;
   } const cases[] = {
