@@ -30,9 +30,11 @@ class PosixSerialPort final : public SerialPort {
  public:
   explicit PosixSerialPort(int fd) : fd_(fd) {}
   ~PosixSerialPort() override {
-    (void)::ioctl(fd_, TIOCNXCL);
+    if (exclusive_) (void)::ioctl(fd_, TIOCNXCL);
     ::close(fd_);
   }
+  // Keeps other openers of the tty out (where the driver allows) until closed.
+  void makeExclusive() { exclusive_ = ::ioctl(fd_, TIOCEXCL) == 0; }
   PosixSerialPort(const PosixSerialPort&) = delete;
   PosixSerialPort& operator=(const PosixSerialPort&) = delete;
 
@@ -85,6 +87,7 @@ class PosixSerialPort final : public SerialPort {
 
  private:
   int fd_;
+  bool exclusive_ = false;
 };
 
 // Raw first (cfmakeraw sets 8 data bits and no parity), then the controller's
@@ -92,6 +95,7 @@ class PosixSerialPort final : public SerialPort {
 bool applyLineSettings(int fd) {
   termios t{};
   if (::tcgetattr(fd, &t) != 0) return false;
+  const tcflag_t framing = t.c_cflag & (CSIZE | PARENB | PARODD);
   ::cfmakeraw(&t);
   t.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARODD | CSTOPB | CRTSCTS);
   t.c_cflag |= CS7 | PARENB | CREAD | CLOCAL;
@@ -100,14 +104,24 @@ bool applyLineSettings(int fd) {
   t.c_cc[VMIN] = 0;
   t.c_cc[VTIME] = 0;
   if (::cfsetispeed(&t, B38400) != 0 || ::cfsetospeed(&t, B38400) != 0) return false;
-  if (::tcsetattr(fd, TCSANOW, &t) != 0) return false;
+  if (::tcsetattr(fd, TCSANOW, &t) != 0) {
+    // A pseudo-terminal has no framing: it keeps 8 data bits without parity,
+    // and newer kernels refuse a request to change them once it has been
+    // opened before. Apply the rest with the framing the device reports.
+    if (errno != EINVAL) return false;
+    t.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | PARODD);
+    t.c_cflag |= framing;
+    if (::tcsetattr(fd, TCSANOW, &t) != 0) return false;
+  }
 
   // tcsetattr succeeds when any part applied: read the settings back. A
   // pseudo-terminal keeps the speed, raw input and software flow control but
   // forces 8 data bits without parity, so the framing is not required here.
   termios back{};
   if (::tcgetattr(fd, &back) != 0) return false;
-  if (::cfgetispeed(&back) != B38400 || ::cfgetospeed(&back) != B38400) return false;
+  // An input speed of 0 means "the output speed".
+  const speed_t in = ::cfgetispeed(&back);
+  if (::cfgetospeed(&back) != B38400 || (in != B38400 && in != B0)) return false;
   if ((back.c_lflag & (ICANON | ECHO | ISIG)) != 0) return false;
   if ((back.c_iflag & IXON) == 0) return false;
 
@@ -131,7 +145,7 @@ std::unique_ptr<SerialPort> openSerialPort(const std::wstring& name) {
   // keeps us out, as Windows refuses a second open of a COM port.
   if (::flock(fd, LOCK_EX | LOCK_NB) != 0) return nullptr;
   if (::isatty(fd) == 0) return nullptr;
-  (void)::ioctl(fd, TIOCEXCL);
+  port->makeExclusive();
   if (!applyLineSettings(fd)) return nullptr;
   return port;
 }
