@@ -39,7 +39,8 @@ std::wstring wide(const std::string& bytes) {
 }
 
 // A session on a scripted line with every callable recorded; the line
-// aborts the session when its script has run out, so every run ends.
+// aborts the session some time after its script has run out, so every run
+// ends.
 class Harness {
  public:
   explicit Harness(PortScript script, std::size_t max_chars = max_received_chars)
@@ -49,7 +50,11 @@ class Harness {
                    std::size_t max_chars = max_received_chars)
       : session_([this](const std::wstring&) { return test::makeScriptedPort(line_); }, max_chars) {
     line_ = std::make_shared<ScriptedLine>(make(session_));
-    line_->onExhausted([this] { session_.abort_receive(); });
+    // Long enough that a transfer fails by silence first; a session still
+    // waiting for the request is then aborted.
+    line_->onExhausted([this] {
+      if (line_->exhaustedReads() > 50) session_.abort_receive();
+    });
     session_.set_on_header([this](const file::Header& h) {
       std::lock_guard lock(mutex_);
       log_.push_back("header " + std::to_string(h.kind) + " " + std::to_string(h.record_count));
@@ -198,7 +203,7 @@ std::vector<FailureCase> failureCases() {
   const std::string tagged = soh + "BT,01,048,0002,";
   return {
       {"nak first", script(enq + nak), false},
-      {"silence first", PortScript().bytes(enq).silence(150), false},
+      {"silence first", PortScript().bytes(enq).silence(150).bytes(soh), false},
       {"nak in the header", script(enq + soh + "BT,0" + nak), false},
       {"silence in the header", PortScript().bytes(enq + soh + "BT,01").silence(102).bytes(",048,0002,"), false},
       {"header letters only", PortScript().bytes(enq + soh + "BT"), false},
@@ -224,6 +229,7 @@ TEST(ReceiveSession, FailedTransfersEndFalseWithoutABlock) {
     EXPECT_EQ(std::count(log.begin(), log.end(), "block"), 0);
     EXPECT_EQ(!log.empty() && log.front().rfind("header", 0) == 0, c.header_reported);
     EXPECT_EQ(h.line().written(), ack) << "only the request is acknowledged";
+    EXPECT_LE(h.line().exhaustedReads(), 1) << "failed at the first silence, not by the abort";
     EXPECT_FALSE(h.session().running());
     EXPECT_FALSE(h.session().succeeded());
     EXPECT_TRUE(h.session().port_open()) << "a failed transfer leaves the port open";
