@@ -3,6 +3,7 @@
 #include <exception>
 #include <optional>
 #include <stdexcept>
+#include <system_error>
 #include <utility>
 
 #include "record/record_text.h"
@@ -55,7 +56,13 @@ bool ReceiveSession::start_receive() {
   received_text_.clear();
   header_ = file::Header{};
   if (port_->purgeReceive()) (void)port_->purgeTransmit();
-  worker_ = std::thread([this] { runWorker(); });
+  try {
+    worker_ = std::thread([this] { runWorker(); });
+  } catch (const std::system_error&) {
+    // No thread could be made: nothing runs, nothing will be reported.
+    flags_.store(0);
+    return false;
+  }
   return true;
 }
 

@@ -72,8 +72,8 @@ class ReceiveSession {
 
   // Starts a receive on the open port: discards the receive buffer (and then
   // the transmit buffer) and starts the worker. False when the port is not
-  // open or a callable is missing. A worker of an earlier receive is waited
-  // for first (aborted if it still runs).
+  // open, a callable is missing or no thread could be started. A worker of
+  // an earlier receive is waited for first (aborted if it still runs).
   bool start_receive();
   // Tells the worker to stop: it notices within about one read time-out and
   // calls on_ended(false).
