@@ -4,6 +4,8 @@
 #include <charconv>
 #include <cmath>
 
+#include "base/text_encoding.h"
+
 namespace kj::json {
 
 namespace {
@@ -70,40 +72,18 @@ void appendBounded(std::string& out, std::size_t bound, Write write) {
 
 char* writeQuoted(char* out, std::wstring_view text) {
   *out++ = '"';
-  const std::size_t n = text.size();
-  for (std::size_t i = 0; i < n; ++i) {
-    auto cp = static_cast<std::uint32_t>(text[i]);
-    if (cp < 0x80) {
-      if (ascii_escapes[cp] == 0) {
-        *out++ = static_cast<char>(cp);  // most characters: themselves
+  for (std::size_t i = 0; i < text.size();) {
+    const auto c = static_cast<std::uint32_t>(text[i]);
+    if (c < 0x80) {
+      if (ascii_escapes[c] == 0) {
+        *out++ = static_cast<char>(c);  // most characters: themselves
       } else {
-        out = writeAscii(out, cp);
+        out = writeAscii(out, c);
       }
+      ++i;
       continue;
     }
-    if constexpr (sizeof(wchar_t) == 2) {
-      if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < n) {
-        const auto low = static_cast<std::uint32_t>(text[i + 1]);
-        if (low >= 0xDC00 && low <= 0xDFFF) {
-          cp = 0x10000 + ((cp - 0xD800) << 10) + (low - 0xDC00);
-          ++i;
-        }
-      }
-    }
-    if ((cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF) cp = 0xFFFD;
-    if (cp < 0x800) {
-      *out++ = static_cast<char>(0xC0 | (cp >> 6));
-      *out++ = static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-      *out++ = static_cast<char>(0xE0 | (cp >> 12));
-      *out++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-      *out++ = static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-      *out++ = static_cast<char>(0xF0 | (cp >> 18));
-      *out++ = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-      *out++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-      *out++ = static_cast<char>(0x80 | (cp & 0x3F));
-    }
+    out = writeUtf8(out, nextCodePoint(text, i));
   }
   *out++ = '"';
   return out;

@@ -14,6 +14,17 @@ namespace kj {
 
 namespace rf = record_field;
 
+void widenBlockBytes(std::string_view bytes, std::wstring& text) {
+  text.resize(bytes.size());
+  for (std::size_t i = 0; i < bytes.size(); ++i) text[i] = widenByte(static_cast<unsigned char>(bytes[i]));
+}
+
+std::wstring widenBlockBytes(std::string_view bytes) {
+  std::wstring text;
+  widenBlockBytes(bytes, text);
+  return text;
+}
+
 file::Header parseHeader(std::wstring_view text, bool short_block) {
   file::Header h;
   if (!text.empty() && text[0] == ctl::SOH) {

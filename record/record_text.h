@@ -23,6 +23,11 @@ constexpr wchar_t widenByte(unsigned char b) {
   return b < 0x80 ? static_cast<wchar_t>(b) : static_cast<wchar_t>(0xFF00U | b);
 }
 
+// The block text of block bytes (one char per block byte), each widened by
+// widenByte; the second form reuses the capacity of `text`.
+std::wstring widenBlockBytes(std::string_view bytes);
+void widenBlockBytes(std::string_view bytes, std::wstring& text);
+
 // Parses the block header. short_block selects 33 fields (true) or 39 fields
 // (false) for a text without a tagged header. Raises std::invalid_argument or
 // std::out_of_range when the header cannot be read; the block is then unreadable.
@@ -179,8 +184,7 @@ RecordVector<Record> decodeRecordText(std::basic_string_view<CharT> text, std::u
         if constexpr (std::is_same_v<CharT, wchar_t>) {
           splitFields(t, fields);
         } else {
-          wide.resize(t.size());
-          for (std::size_t k = 0; k < t.size(); ++k) wide[k] = widenByte(static_cast<unsigned char>(t[k]));
+          widenBlockBytes(t, wide);
           splitFields(wide, fields);
         }
         detail::decodeCounted((*records)[i++], header, fields, decoder, barcodes, found);

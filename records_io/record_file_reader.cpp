@@ -20,16 +20,33 @@ bool keptByte(unsigned char d) {
   return d == ctl::SOH || d == ctl::STX || d == ctl::ETX || (d >= 0x20 && d != 0x7F);
 }
 
+// Un-substitutes the n stored bytes at `bytes` in place and keeps only the
+// block bytes among them, moved to the front; returns how many were kept.
+std::size_t unsubstituteKept(char* bytes, std::size_t n) {
+  std::size_t kept = 0;
+  for (std::size_t i = 0; i < n; ++i) {
+    const unsigned char d = substituteByte(static_cast<unsigned char>(bytes[i]));
+    bytes[kept] = static_cast<char>(d);
+    if (keptByte(d)) ++kept;
+  }
+  return kept;
+}
+
+// The rows of a merged file: its STX characters, wide or as bytes.
+template <class CharT>
+std::uint32_t rowCount(std::basic_string_view<CharT> text, const std::wstring& path, file::Header& header) {
+  if (!isMergedPath(path)) return header.record_count;
+  const auto n = static_cast<std::uint32_t>(std::count(text.begin(), text.end(), static_cast<CharT>(ctl::STX)));
+  header.record_count = static_cast<std::uint16_t>(n);
+  return n;
+}
+
 }  // namespace
 
 std::wstring decodeRecordFileBytes(const std::string& stored) {
-  std::wstring text;
-  text.reserve(stored.size());
-  for (char s : stored) {
-    const unsigned char d = substituteByte(static_cast<unsigned char>(s));
-    if (keptByte(d)) text.push_back(widenByte(d));
-  }
-  return text;
+  std::string bytes = stored;
+  bytes.resize(unsubstituteKept(bytes.data(), bytes.size()));
+  return widenBlockBytes(bytes);
 }
 
 std::optional<std::string> readRecordFileBytes(const std::wstring& path) {
@@ -44,25 +61,10 @@ std::optional<std::string> readRecordFileBytes(const std::wstring& path) {
   if (!size_error && size < bytes.max_size()) bytes.reserve(static_cast<std::size_t>(size));
   char chunk[1 << 16];
   while (stream.read(chunk, sizeof chunk) || stream.gcount() > 0) {
-    const auto n = static_cast<std::size_t>(stream.gcount());
-    const std::size_t start = bytes.size();
-    bytes.resize(start + n);
-    std::size_t kept = start;
-    for (std::size_t i = 0; i < n; ++i) {
-      const unsigned char d = substituteByte(static_cast<unsigned char>(chunk[i]));
-      bytes[kept] = static_cast<char>(d);
-      if (keptByte(d)) ++kept;
-    }
-    bytes.resize(kept);
+    bytes.append(chunk, unsubstituteKept(chunk, static_cast<std::size_t>(stream.gcount())));
   }
   if (stream.bad()) return std::nullopt;
   return bytes;
-}
-
-std::wstring widenBlockBytes(std::string_view bytes) {
-  std::wstring text(bytes.size(), L'\0');
-  for (std::size_t i = 0; i < bytes.size(); ++i) text[i] = widenByte(static_cast<unsigned char>(bytes[i]));
-  return text;
 }
 
 std::optional<std::wstring> readRecordFileText(const std::wstring& path) {
@@ -72,17 +74,11 @@ std::optional<std::wstring> readRecordFileText(const std::wstring& path) {
 }
 
 std::uint32_t recordRowCount(std::wstring_view text, const std::wstring& path, file::Header& header) {
-  if (!isMergedPath(path)) return header.record_count;
-  const auto n = static_cast<std::uint32_t>(std::count(text.begin(), text.end(), ctl::STX));
-  header.record_count = static_cast<std::uint16_t>(n);
-  return n;
+  return rowCount(text, path, header);
 }
 
 std::uint32_t recordRowCount(std::string_view bytes, const std::wstring& path, file::Header& header) {
-  if (!isMergedPath(path)) return header.record_count;
-  const auto n = static_cast<std::uint32_t>(std::count(bytes.begin(), bytes.end(), static_cast<char>(ctl::STX)));
-  header.record_count = static_cast<std::uint16_t>(n);
-  return n;
+  return rowCount(bytes, path, header);
 }
 
 template <class Record>

@@ -34,9 +34,6 @@ std::optional<std::string> readRecordFileBytes(const std::wstring& path);
 // The same bytes widened to the block text (decodeRecordFileBytes).
 std::optional<std::wstring> readRecordFileText(const std::wstring& path);
 
-// The block text of block bytes, each widened by widenByte.
-std::wstring widenBlockBytes(std::string_view bytes);
-
 // The number of rows a block's text is cut into: the header's record count, or
 // for a merged file (by its path) the number of STX characters, which then also
 // replaces the header's record count.

@@ -1,6 +1,5 @@
 #include "tests/fuzz/fuzz_checks.h"
 
-#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -97,10 +96,7 @@ TextLoad loadText(const std::wstring& text, const std::wstring& extension, Rows&
     return TextLoad{};
   }
   loaded.readable = true;
-  const bool merged = extension == L"mrg" || extension == L"mrgx";
-  const auto stx = static_cast<std::uint32_t>(std::count(text.begin(), text.end(), ctl::STX));
-  if (merged) loaded.header.record_count = static_cast<std::uint16_t>(stx);
-  const std::uint32_t count = merged ? stx : loaded.header.record_count;
+  const std::uint32_t count = recordRowCount(text, L"input." + extension, loaded.header);
   switch (static_cast<BlockKind>(loaded.header.kind)) {
     case BlockKind::Headerless33:
     case BlockKind::Headerless39:
