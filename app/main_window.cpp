@@ -6,6 +6,7 @@
 
 #include "app/com_port_dialog.h"
 #include "app/copy_data.h"
+#include "app/kml_export.h"
 #include "app/startup.h"
 #include "app/texts.h"
 #include "record/code_tables.h"
@@ -286,6 +287,11 @@ void MainWindowState::comPortCommand() {
   settings_.port_name = model.portName();
   // A store that cannot be written keeps the choice for this run only.
   save_settings(settings_, store_);
+}
+
+void MainWindowState::exportKml() {
+  FlagScope busy(busy_);
+  exportToKml(shell_, records_);
 }
 
 DetailDialog& MainWindowState::detail(DetailKind kind) {

@@ -73,12 +73,13 @@ class MainWindowState final : public MainWindowEvents {
   void listRecords(const std::vector<Record>& records);
   void clearListSelection();
   void comPortCommand();
+  void exportKml();
   DetailDialog& detail(DetailKind kind);
 
   // Commands whose features this build does not have yet; they do nothing.
   // The receive session lands in startReceive, abortReceive, receiveEnded,
-  // saveReceived and receiveProgress, the exports in exportExcel, print,
-  // printSettings and exportKml.
+  // saveReceived and receiveProgress, the exports in exportExcel, print
+  // and printSettings.
   void startReceive() {}
   void abortReceive() {}
   void receiveEnded(bool /*succeeded*/) {}
@@ -87,7 +88,6 @@ class MainWindowState final : public MainWindowEvents {
   void exportExcel() {}
   void print() {}
   void printSettings() {}
-  void exportKml() {}
 
   ShellUi& shell_;
   MainWindowUi& ui_;

@@ -88,6 +88,8 @@ class FakeUi final : public ShellUi, public MainWindowUi, public DetailDialogUi 
   MessageAnswer default_yes_no = MessageAnswer::no;
   // Paths chosen in the open-file dialog; when empty the user cancels.
   std::deque<std::optional<std::wstring>> open_answers;
+  // Paths chosen in the save dialog; when empty the user cancels.
+  std::deque<std::optional<std::wstring>> save_answers;
   // COM port dialog: the entry selected when "OK" is pressed (-1 none), or
   // nothing to close the dialog with the close box.
   std::optional<int> com_port_choice;
@@ -149,7 +151,10 @@ class FakeUi final : public ShellUi, public MainWindowUi, public DetailDialogUi 
   std::optional<std::wstring> saveFileDialog(const SaveFileRequest& request) override {
     save_requests.push_back(request);
     runModal();
-    return std::nullopt;
+    if (save_answers.empty()) return std::nullopt;
+    auto answer = save_answers.front();
+    save_answers.pop_front();
+    return answer;
   }
 
   void destroyWindow() override { ++window_destroyed; }

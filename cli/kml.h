@@ -1,0 +1,18 @@
+#pragma once
+// The kml command: the map document of the positioned records of a record file.
+
+#include <string>
+#include <vector>
+
+namespace kj::cli {
+
+// The arguments after "kml": FILE [--output OUT]. Writes the KML document of
+// FILE's records to OUT (default: FILE's name with the extension ".kml", in
+// its folder). A file none of whose records carries a position writes
+// nothing. Returns the exit status; messages are appended to out and err.
+int runKml(const std::vector<std::wstring>& args, std::string& out, std::string& err);
+
+// FILE's name with its extension replaced by ".kml" (appended when it has none).
+std::wstring defaultKmlPath(const std::wstring& record_file);
+
+}  // namespace kj::cli
