@@ -85,7 +85,7 @@ TEST_F(KmlExport, NothingIsWrittenWithoutAPositionOrAFileName) {
   EXPECT_TRUE(ui.messages.empty());
 }
 
-TEST_F(KmlExport, AFailedWriteIsReportedAndKeepsTheOldFile) {
+TEST_F(KmlExport, AFailedWriteIsReportedInItsOwnBox) {
   create();
   state->loadFile(positionedFile(L"site.efdx", {true}));
   exportTo(dir.file(L"missing folder") + L"/map.kml");
