@@ -54,6 +54,21 @@
 #define CMD_CLEAR_SELECTION 1031      /* dialog -> main window, second parameter the index */
 #define CMD_SHOW_RECORD 1032          /* main window -> dialog, second parameter the index */
 
+/* Controls of the print settings dialog (164). */
+#define IDC_PRINT_PAPER 1043          /* drop-down list "用紙サイズ", sorted */
+#define IDC_PRINT_LANDSCAPE 1045      /* radio button "横" */
+#define IDC_PRINT_PORTRAIT 1046       /* radio button "縦" */
+#define IDC_PRINT_ZOOM 1047           /* "倍率(%)", digits only */
+#define IDC_PRINT_MARGIN_BOTTOM 1048  /* "下余白(mm)" */
+#define IDC_PRINT_MARGIN_LEFT 1049    /* "左余白(mm)" */
+#define IDC_PRINT_MARGIN_RIGHT 1050   /* "右余白(mm)" */
+#define IDC_PRINT_MARGIN_TOP 1051     /* "上余白(mm)" */
+#define IDC_PRINT_ZOOM_SPIN 1052      /* up-downs of the number edits */
+#define IDC_PRINT_MARGIN_TOP_SPIN 1053
+#define IDC_PRINT_MARGIN_BOTTOM_SPIN 1054
+#define IDC_PRINT_MARGIN_LEFT_SPIN 1055
+#define IDC_PRINT_MARGIN_RIGHT_SPIN 1056
+
 /* Controls of the main window. */
 #define IDC_RECORD_LIST 1023          /* "SysListView32" */
 #define IDC_STATUS_BAR 1024           /* "msctls_statusbar32" */

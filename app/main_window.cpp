@@ -7,6 +7,7 @@
 #include "app/com_port_dialog.h"
 #include "app/copy_data.h"
 #include "app/kml_export.h"
+#include "app/print_settings_dialog.h"
 #include "app/startup.h"
 #include "app/texts.h"
 #include "record/code_tables.h"
@@ -103,7 +104,7 @@ void MainWindowState::onCommand(int command_id, std::intptr_t param) {
     case IDM_OPEN_FILE: openCommand(); break;
     case IDM_EXPORT_EXCEL: exportExcel(); break;
     case IDM_PRINT: print(); break;
-    case IDM_PRINT_SETTINGS: printSettings(); break;
+    case IDM_PRINT_SETTINGS: printSettingsCommand(); break;
     case IDM_EXPORT_KML: exportKml(); break;
     case IDM_ABOUT: shell_.showAboutBox(); break;
     case IDM_EXIT: ui_.destroyWindow(); break;
@@ -286,6 +287,15 @@ void MainWindowState::comPortCommand() {
   shell_.showComPortDialog(model);
   settings_.port_name = model.portName();
   // A store that cannot be written keeps the choice for this run only.
+  save_settings(settings_, store_);
+}
+
+void MainWindowState::printSettingsCommand() {
+  FlagScope busy(busy_);
+  PrintSettingsDialogModel model(settings_);
+  ui_.showPrintSettingsDialog(model);
+  // Stored whatever closed the dialog; a store that cannot be written keeps
+  // the settings for this run only.
   save_settings(settings_, store_);
 }
 

@@ -74,12 +74,12 @@ class MainWindowState final : public MainWindowEvents {
   void clearListSelection();
   void comPortCommand();
   void exportKml();
+  void printSettingsCommand();
   DetailDialog& detail(DetailKind kind);
 
   // Commands whose features this build does not have yet; they do nothing.
   // The receive session lands in startReceive, abortReceive, receiveEnded,
-  // saveReceived and receiveProgress, the exports in exportExcel, print
-  // and printSettings.
+  // saveReceived and receiveProgress, the exports in exportExcel and print.
   void startReceive() {}
   void abortReceive() {}
   void receiveEnded(bool /*succeeded*/) {}
@@ -87,7 +87,6 @@ class MainWindowState final : public MainWindowEvents {
   void receiveProgress(std::intptr_t /*received*/) {}
   void exportExcel() {}
   void print() {}
-  void printSettings() {}
 
   ShellUi& shell_;
   MainWindowUi& ui_;

@@ -35,6 +35,7 @@
 namespace kj::app {
 
 class ComPortDialogModel;
+class PrintSettingsDialogModel;
 
 enum class MessageIcon { error, information, warning, question };
 enum class MessageButtons { ok, ok_cancel, yes_no };
@@ -135,6 +136,11 @@ class MainWindowUi {
   MainWindowUi(const MainWindowUi&) = delete;
   MainWindowUi& operator=(const MainWindowUi&) = delete;
   virtual ~MainWindowUi() = default;
+
+  // Runs the print settings dialog (IDD_PRINT_SETTINGS) modally over
+  // `model`; "OK" ends with model.accept(...), "キャンセル" and the close box
+  // with PrintSettingsDialogModel::cancel(). Returns the result.
+  virtual int showPrintSettingsDialog(PrintSettingsDialogModel& model) = 0;
 
   // Enables the main menu's item `command_id`, or grays it.
   virtual void enableMenuItem(int command_id, bool enabled) = 0;

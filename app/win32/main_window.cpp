@@ -514,6 +514,10 @@ int MainWindow::showComPortDialog(app::ComPortDialogModel& model) {
   return runComPortDialog(instance_, hwnd(), model);
 }
 
+int MainWindow::showPrintSettingsDialog(app::PrintSettingsDialogModel& model) {
+  return runPrintSettingsDialog(instance_, hwnd(), model);
+}
+
 void MainWindow::showAboutBox() { runAboutBox(instance_, hwnd()); }
 
 bool MainWindow::createProgressWindow(int left_offset) {

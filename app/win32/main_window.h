@@ -55,6 +55,7 @@ class MainWindow final : public app::ShellUi, public app::MainWindowUi, public a
   std::optional<std::wstring> saveFileDialog(const app::SaveFileRequest& request) override;
   void postCommand(int command_id, std::intptr_t param) override;
   int showComPortDialog(app::ComPortDialogModel& model) override;
+  int showPrintSettingsDialog(app::PrintSettingsDialogModel& model) override;
   void showAboutBox() override;
   bool createProgressWindow(int left_offset) override;
   void setProgressPosition(int percent) override;

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "app/com_port_dialog.h"
+#include "app/print_settings_dialog.h"
 #include "app/ui.h"
 
 namespace kj::app::test {
@@ -93,6 +94,10 @@ class FakeUi final : public ShellUi, public MainWindowUi, public DetailDialogUi 
   // COM port dialog: the entry selected when "OK" is pressed (-1 none), or
   // nothing to close the dialog with the close box.
   std::optional<int> com_port_choice;
+  // The print settings dialog, run with its model when it is shown: the test
+  // presses its buttons; when unset the user presses "キャンセル".
+  std::function<int(PrintSettingsDialogModel&)> print_settings_user;
+  int print_settings_shown = 0;
   // Fails the creation of detail windows.
   bool fail_detail_create = false;
   // Runs inside the next modal operation (message box, file dialogs, COM
@@ -211,6 +216,11 @@ class FakeUi final : public ShellUi, public MainWindowUi, public DetailDialogUi 
     runModal();
     if (!com_port_choice) return ComPortDialogModel::closed_result;
     return model.accept(*com_port_choice);
+  }
+  int showPrintSettingsDialog(PrintSettingsDialogModel& model) override {
+    ++print_settings_shown;
+    runModal();
+    return print_settings_user ? print_settings_user(model) : PrintSettingsDialogModel::cancel();
   }
   void showAboutBox() override {
     ++about_shown;

@@ -21,6 +21,8 @@ inline constexpr int kCmdComPort = 32838;
 inline constexpr int kCmdExit = 32839;
 inline constexpr int kCmdOpen = 32849;
 inline constexpr int kCmdAbout = 104;
+inline constexpr int kCmdPrintSettings = 32855;
+inline constexpr int kCmdExportKml = 32844;
 
 // Record detail dialog (templates 162 and 167).
 inline constexpr int kDetailIndex = 1033;

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cwctype>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <map>
 
 #include "record/field_catalogue.h"
@@ -1049,6 +1052,151 @@ void capture(Run& run, const Environment& env, HWND window, const std::wstring& 
   if (!env.shots.empty()) saveBmp(env.shots + L"\\" + name + L".bmp", image);
 }
 
+// --- The print settings dialog ---
+
+namespace print_ids {
+constexpr int kPaper = 1043, kLandscape = 1045, kPortrait = 1046, kZoom = 1047, kBottom = 1048, kLeft = 1049,
+              kRight = 1050, kTop = 1051;
+}
+
+HWND waitPrintSettings(App& app) {
+  return waitFor(kWindowTimeout, L"the print settings dialog", [&]() -> HWND {
+    for (HWND w : topWindows(app.pid(), L"#32770")) {
+      if (windowVisible(w) && childById(w, print_ids::kPaper) && childById(w, print_ids::kZoom)) return w;
+    }
+    return nullptr;
+  });
+}
+
+bool radioChecked(HWND dialog, int id) {
+  return sendPlain(requireChild(dialog, id, L"print settings dialog"), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+std::wstring editText(HWND dialog, int id) { return windowText(requireChild(dialog, id, L"print settings dialog")); }
+
+HWND openPrintSettings(Run& run, App& app) {
+  postCommand(app.main(), ids::kCmdPrintSettings);
+  HWND dialog = waitPrintSettings(app);
+  run.equal(L"print settings dialog title", L"印刷設定", windowText(dialog));
+  sameWindow(run, L"owner of the print settings dialog", app.main(), ownerOf(dialog));
+  return dialog;
+}
+
+// Waits until the edit shows `want` (the dialog corrects it on its own thread).
+void expectEdit(Run& run, HWND dialog, int id, const std::wstring& want, const std::wstring& what) {
+  settle(kWindowTimeout, [&] { return editText(dialog, id) == want; });
+  run.equal(what, want, editText(dialog, id));
+}
+
+void printSettings(Run& run, const Environment& env) {
+  run.step(L"stored paper B4 and zoom 75; start and open the print settings");
+  deleteRegistryKey(kSettingsKey);
+  writeRegistryNumber(kSettingsKey, L"PaperSize", 3);
+  writeRegistryNumber(kSettingsKey, L"Zoom", 75);
+  writeRegistryNumber(kSettingsKey, L"PrintOrientation", 0);
+  App app = App::start(env, L"");
+  app.waitIdle();
+  HWND dialog = openPrintSettings(run, app);
+  HWND paper = requireChild(dialog, print_ids::kPaper, L"print settings dialog");
+  run.equal(L"paper list", std::wstring(L"A3 (297mm * 420mm), A4 (210mm * 297mm), A5 (148mm * 210mm), "
+                                        L"B4 (257mm * 364mm), B5 (182mm * 257mm)"),
+            joined(comboItems(paper)));
+  run.equal(L"selected paper", 3, comboSelection(paper));
+  run.equal(L"zoom edit", L"75", editText(dialog, print_ids::kZoom));
+  for (const int id : {print_ids::kTop, print_ids::kBottom, print_ids::kLeft, print_ids::kRight}) {
+    run.equal(L"margin edit " + num(id), L"10", editText(dialog, id));
+  }
+  run.flag(L"横 checked", true, radioChecked(dialog, print_ids::kLandscape));
+  run.flag(L"縦 checked", false, radioChecked(dialog, print_ids::kPortrait));
+  run.equal(L"text of button 2", L"キャンセル", windowText(requireChild(dialog, IDCANCEL, L"print settings dialog")));
+  capture(run, env, dialog, L"print-settings");
+
+  run.step(L"typing is held in range: zoom 5 -> 10, margin 150 -> 100 at the third digit");
+  HWND zoom = requireChild(dialog, print_ids::kZoom, L"print settings dialog");
+  HWND top = requireChild(dialog, print_ids::kTop, L"print settings dialog");
+  typeInto(zoom, L"5", top);
+  expectEdit(run, dialog, print_ids::kZoom, L"10", L"zoom edit after typing 5");
+  typeInto(top, L"15", zoom);
+  expectEdit(run, dialog, print_ids::kTop, L"15", L"top margin edit after typing 15");
+  typeInto(top, L"150", zoom);
+  expectEdit(run, dialog, print_ids::kTop, L"100", L"top margin edit after typing 150");
+  setText(zoom, L"500");
+  expectEdit(run, dialog, print_ids::kZoom, L"400", L"zoom edit set to 500");
+  setText(requireChild(dialog, print_ids::kLeft, L"print settings dialog"), L"");
+
+  run.step(L"A3, 縦 and OK: the settings are stored; the empty left margin keeps its value");
+  sendPlain(paper, CB_SETCURSEL, 0, 0);
+  clickDialogButton(dialog, print_ids::kPortrait);
+  settle(kWindowTimeout, [&] { return radioChecked(dialog, print_ids::kPortrait); });
+  clickDialogButton(dialog, IDOK);
+  waitGone(dialog, kWindowTimeout, L"the print settings dialog to close on OK");
+  settle(kWindowTimeout, [&] {
+    const auto v = readRegistryValue(kSettingsKey, L"Zoom");
+    return v && v->number == 400;
+  });
+  expectSetting(run, L"PaperSize", REG_DWORD, L"", 0);
+  expectSetting(run, L"PrintOrientation", REG_DWORD, L"", 1);
+  expectSetting(run, L"Zoom", REG_DWORD, L"", 400);
+  expectSetting(run, L"MarginTop", REG_DWORD, L"", 100);
+  expectSetting(run, L"MarginLeft", REG_DWORD, L"", 10);
+
+  run.step(L"changes and キャンセル: the settings are stored as they were");
+  writeRegistryNumber(kSettingsKey, L"Zoom", 33);  // overwritten by the store after the dialog
+  dialog = openPrintSettings(run, app);
+  run.flag(L"縦 checked", true, radioChecked(dialog, print_ids::kPortrait));
+  run.equal(L"zoom edit", L"400", editText(dialog, print_ids::kZoom));
+  setText(requireChild(dialog, print_ids::kZoom, L"print settings dialog"), L"250");
+  sendPlain(requireChild(dialog, print_ids::kPaper, L"print settings dialog"), CB_SETCURSEL, 4, 0);
+  clickDialogButton(dialog, IDCANCEL);
+  waitGone(dialog, kWindowTimeout, L"the print settings dialog to close on キャンセル");
+  settle(kWindowTimeout, [&] {
+    const auto v = readRegistryValue(kSettingsKey, L"Zoom");
+    return v && v->number == 400;
+  });
+  expectSetting(run, L"Zoom", REG_DWORD, L"", 400);
+  expectSetting(run, L"PaperSize", REG_DWORD, L"", 0);
+  exitApp(run, app);
+}
+
+// --- KML output ---
+
+std::string fileBytes(const std::wstring& path) {
+  std::ifstream in(std::filesystem::path(path), std::ios::binary);
+  if (!in) fail(L"cannot read " + path);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void kmlExport(Run& run, const Environment& env) {
+  const std::wstring folder = makeFolder(env.work + L"\\地図 出力");
+  const std::wstring path = copySample(env, L"positions.efdx", folder + L"\\positions.efdx");
+  run.step(L"start with positions.efdx; the KML command asks for a file");
+  App app = App::start(env, quotedArgument(path));
+  app.waitIdle();
+  postCommand(app.main(), ids::kCmdExportKml);
+  HWND dialog = waitFileDialog(app);
+  sameWindow(run, L"owner of the save dialog", app.main(), ownerOf(dialog));
+  run.equal(L"proposed file name", L"", windowText(fileNameEdit(dialog)));
+
+  run.step(L"a name without extension is saved with .kml, and no message follows");
+  const std::wstring target = folder + L"\\溶着 地図";
+  setText(fileNameEdit(dialog), target);
+  clickDialogButton(dialog, IDOK);
+  waitGone(dialog, kWindowTimeout, L"the save dialog to close");
+  app.waitIdle();
+  run.flag(L"a message box after the KML output", false, findMessageBox(app.pid()) != nullptr);
+  const std::string written = fileBytes(target + L".kml");
+
+  run.step(L"the file is the map kjvt58-cli writes of the same file");
+  const std::wstring cli_target = folder + L"\\cli.kml";
+  const Captured c = runAndCapture(env.cli, L"kml " + quotedArgument(path) + L" --output " + quotedArgument(cli_target),
+                                   kCliTimeout);
+  run.equal(L"exit code of kjvt58-cli kml", 0, c.exit_code);
+  run.isTrue(L"the KML of the window equals that of kjvt58-cli", written == fileBytes(cli_target));
+  run.isTrue(L"the KML starts with <?xml and ends with </kml>",
+             written.rfind("<?xml", 0) == 0 && written.size() >= 6 && written.substr(written.size() - 6) == "</kml>");
+  exitApp(run, app);
+}
+
 void screenshots(Run& run, const Environment& env) {
   // A path of the prefix's own drive, the same on every machine, so that the
   // pictures only change when the program's look does.
@@ -1086,6 +1234,9 @@ const std::vector<Scenario>& scenarios() {
       {L"startup_com_missing", L"a configured port that does not exist is reported at start", startupComMissing},
       {L"com_port_dialog", L"the COM port dialog writes and reads the registry settings", comPortDialog},
       {L"battery_records", L"battery records in the list and the battery detail dialog", batteryRecords},
+      {L"print_settings", L"the print settings dialog: its contents, the typing limits, OK and キャンセル",
+       printSettings},
+      {L"kml_export", L"the KML command writes the map of the positioned records", kmlExport},
       {L"screenshots", L"captures of the main window and the detail dialog", screenshots},
   };
   return all;
