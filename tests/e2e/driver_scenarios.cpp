@@ -1,10 +1,8 @@
 #include "tests/e2e/driver_scenarios.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cwctype>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <map>
 
 #include "record/field_catalogue.h"
@@ -1126,8 +1124,10 @@ void printSettings(Run& run, const Environment& env) {
 
   run.step(L"A3, 縦 and OK: the settings are stored; the empty left margin keeps its value");
   sendPlain(paper, CB_SETCURSEL, 0, 0);
-  clickDialogButton(dialog, print_ids::kPortrait);
+  // A click of the radio button itself, which checks it and clears 横.
+  PostMessageW(requireChild(dialog, print_ids::kPortrait, L"print settings dialog"), BM_CLICK, 0, 0);
   settle(kWindowTimeout, [&] { return radioChecked(dialog, print_ids::kPortrait); });
+  run.flag(L"横 checked after clicking 縦", false, radioChecked(dialog, print_ids::kLandscape));
   clickDialogButton(dialog, IDOK);
   waitGone(dialog, kWindowTimeout, L"the print settings dialog to close on OK");
   settle(kWindowTimeout, [&] {
@@ -1161,9 +1161,13 @@ void printSettings(Run& run, const Environment& env) {
 // --- KML output ---
 
 std::string fileBytes(const std::wstring& path) {
-  std::ifstream in(std::filesystem::path(path), std::ios::binary);
-  if (!in) fail(L"cannot read " + path);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  std::FILE* f = _wfopen(path.c_str(), L"rb");
+  if (f == nullptr) fail(L"cannot read " + path);
+  std::string bytes;
+  char buffer[4096];
+  for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, f)) > 0;) bytes.append(buffer, n);
+  std::fclose(f);
+  return bytes;
 }
 
 void kmlExport(Run& run, const Environment& env) {
