@@ -10,6 +10,7 @@
 #include "base/text_encoding.h"
 #include "records_io/loaded_block.h"
 #include "records_io/record_file_writer.h"
+#include "records_io/save_names.h"
 
 namespace kj::app {
 
@@ -87,7 +88,9 @@ void MainWindowState::saveReceived() {
   for (;;) {
     const std::optional<std::wstring> chosen = shell_.saveFileDialog(request);
     if (chosen) {
-      const std::wstring path = withDefaultExtension(*chosen, request.default_extension);
+      // The system's dialog appends the default extension itself; a dialog
+      // that does not must come to the same path.
+      const std::wstring path = withDefaultExtension(*chosen, defaultExtensionFor(session_.header().kind));
       records_.current_path = path;
       if (writeRecordFile(path, session_.received_text(), true, code_page_ansi)) {
         saved_path = path;

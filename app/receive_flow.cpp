@@ -6,6 +6,7 @@
 #include "record/record_text.h"
 #include "records_io/paths.h"
 #include "records_io/record_file_reader.h"
+#include "records_io/save_names.h"
 
 namespace kj::app {
 
@@ -13,30 +14,15 @@ SaveFileRequest receivedSaveRequest(int kind, const std::wstring& initial_name) 
   SaveFileRequest request;
   request.initial_name = initial_name;
   request.overwrite_prompt = true;
-  switch (kind) {
-    case static_cast<int>(BlockKind::Headerless33):
-      request.filters = {{L"融着記録 (*.efd)", L"*.efd"}};
-      request.default_extension = L"efd";
-      break;
-    case static_cast<int>(BlockKind::Headerless39):
-    case static_cast<int>(BlockKind::TaggedBT):
-    case static_cast<int>(BlockKind::TaggedPK):
-      request.filters = {{L"融着記録 (*.efdx)", L"*.efdx"}};
-      request.default_extension = L"efdx";
-      break;
-    default:
-      request.filters = {{L"融着記録 (*.efdx)", L"*.efdx"}};
-      break;
+  if (kind == static_cast<int>(BlockKind::Headerless33)) {
+    request.filters = {{L"融着記録 (*.efd)", L"*.efd"}};
+  } else {
+    request.filters = {{L"融着記録 (*.efdx)", L"*.efdx"}};
   }
+  // The dialog takes the extension without its dot.
+  const std::wstring extension = defaultExtensionFor(kind);
+  request.default_extension = extension.empty() ? extension : extension.substr(1);
   return request;
-}
-
-std::wstring withDefaultExtension(const std::wstring& chosen, const std::wstring& default_extension) {
-  // Only the name counts: a dot in a folder's name is no extension.
-  const std::size_t separator = chosen.find_last_of(L"\\/");
-  const std::wstring name = separator == std::wstring::npos ? chosen : chosen.substr(separator + 1);
-  if (default_extension.empty() || !extensionOf(name).empty()) return chosen;
-  return chosen + L"." + default_extension;
 }
 
 bool savedFileReadsBack(const std::wstring& path) {

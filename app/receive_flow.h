@@ -18,14 +18,9 @@ inline constexpr std::wstring_view save_declined_question = L"データを保存
 
 // The save dialog of a received block of header kind `kind` (a BlockKind
 // value, any int): kind 0 is offered as .efd, kinds 1-3 as .efdx; any other
-// kind is offered as .efdx with no default extension. It asks before it
-// replaces a file.
+// kind is offered as .efdx with no default extension (defaultExtensionFor).
+// It asks before it replaces a file.
 SaveFileRequest receivedSaveRequest(int kind, const std::wstring& initial_name);
-
-// The path the save dialog's choice stands for: `chosen` with "." and the
-// default extension appended when it has no extension of its own (the
-// dialog of the system does the same; a name that already has one keeps it).
-std::wstring withDefaultExtension(const std::wstring& chosen, const std::wstring& default_extension);
 
 // True when the record file at `path` can be read again and its header read,
 // as opening it with a record file reader would.

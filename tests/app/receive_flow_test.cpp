@@ -14,7 +14,6 @@
 #include <utility>
 #include <vector>
 
-#include "app/receive_flow.h"
 #include "base/fs_path.h"
 #include "tests/app/app_fixture.h"
 
@@ -435,27 +434,6 @@ TEST_F(SaveReceived, TheReceiveEndingDuringTheDialogKeepsTheWindowBusyUntilTheSa
   EXPECT_EQ(ui.rows().size(), 3U);
   EXPECT_EQ(state->recordSet().current_path, dir.file(L"late.efdx"));
   expectIdle(true, true);
-}
-
-TEST(ReceivedSaveName, TheDefaultExtensionIsAddedOnlyToANameWithoutOne) {
-  struct Case {
-    std::wstring chosen;
-    std::wstring extension;
-    std::wstring path;
-  };
-  const Case cases[] = {
-      {L"a", L"efdx", L"a.efdx"},
-      {L"C:\\data\\2024_0305_090702", L"efd", L"C:\\data\\2024_0305_090702.efd"},
-      {L"a.txt", L"efdx", L"a.txt"},
-      {L"a.EFD", L"efdx", L"a.EFD"},
-      {L"a", L"", L"a"},
-      // A dot in a folder's name is not the file's extension.
-      {L"C:\\v1.2\\a", L"efdx", L"C:\\v1.2\\a.efdx"},
-      {L"/tmp/v1.2/a", L"efdx", L"/tmp/v1.2/a.efdx"},
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(withDefaultExtension(c.chosen, c.extension), c.path) << std::string(c.chosen.begin(), c.chosen.end());
-  }
 }
 
 }  // namespace
