@@ -61,7 +61,8 @@ ListRow listRowOf(std::size_t index, const file::Efdx& record) {
 }
 
 MainWindowState::MainWindowState(ShellUi& shell, MainWindowUi& ui, DetailDialogUi& detail_ui, Settings& settings,
-                                 KeyValueStore& store, std::wstring title, PortEnumerator ports)
+                                 KeyValueStore& store, std::wstring title, PortEnumerator ports,
+                                 PortOpener open_port)
     : shell_(shell),
       ui_(ui),
       detail_ui_(detail_ui),
@@ -69,7 +70,8 @@ MainWindowState::MainWindowState(ShellUi& shell, MainWindowUi& ui, DetailDialogU
       store_(store),
       title_(std::move(title)),
       enumerate_ports_(std::move(ports)),
-      records_(detail_ui) {
+      records_(detail_ui),
+      session_(std::move(open_port)) {
   const auto tell = [this](int index) { onCommand(CMD_CLEAR_SELECTION, index); };
   records_.plain_detail.setIndexChangedHandler(tell);
   records_.battery_detail.setIndexChangedHandler(tell);

@@ -11,6 +11,7 @@
 #include "app/record_set.h"
 #include "app/ui.h"
 #include "link/com_ports.h"
+#include "link/receive_session.h"
 #include "settings/key_value_store.h"
 #include "settings/settings.h"
 
@@ -22,11 +23,13 @@ class MainWindowState final : public MainWindowEvents {
   using PortEnumerator = std::function<PortList()>;
 
   // The three UIs, `settings` and `store` must outlive the state. `title` is the
-  // window title, the caption of the window's message boxes.
+  // window title, the caption of the window's message boxes. `open_port`
+  // opens the configured COM port for a receive (openSerialPort by default).
   MainWindowState(ShellUi& shell, MainWindowUi& ui, DetailDialogUi& detail_ui, Settings& settings,
                   KeyValueStore& store,
                   std::wstring title = std::wstring(app_title),
-                  PortEnumerator ports = [] { return enumerate_ports(); });
+                  PortEnumerator ports = [] { return enumerate_ports(); },
+                  PortOpener open_port = openSerialPort);
 
   // MainWindowEvents.
   void onCreate(const std::wstring& command_line) override;
@@ -77,14 +80,19 @@ class MainWindowState final : public MainWindowEvents {
   void printSettingsCommand();
   DetailDialog& detail(DetailKind kind);
 
+  // Receiving (main_window_receive.cpp): the start and abort commands and
+  // the handlers of the commands the receive session posts.
+  void startReceive();
+  void abortReceive();
+  void receiveEnded(bool succeeded);
+  void saveReceived();
+  void receiveProgress(std::intptr_t received);
+  // Shows the block just received and saved at `saved_path` (empty when not
+  // saved).
+  void displayReceived(const std::wstring& saved_path);
+
   // Commands whose features this build does not have yet; they do nothing.
-  // The receive session lands in startReceive, abortReceive, receiveEnded,
-  // saveReceived and receiveProgress, the exports in exportExcel and print.
-  void startReceive() {}
-  void abortReceive() {}
-  void receiveEnded(bool /*succeeded*/) {}
-  void saveReceived() {}
-  void receiveProgress(std::intptr_t /*received*/) {}
+  // The exports land in exportExcel and print.
   void exportExcel() {}
   void print() {}
 
@@ -103,6 +111,11 @@ class MainWindowState final : public MainWindowEvents {
   bool showing_record_window_ = false;
   bool clearing_selection_ = false;
   bool displaying_ = false;
+  // The save flow of a received block runs (its dialogs are modal).
+  bool saving_ = false;
+  // Last, so that it goes first: its worker posts through shell_ until it is
+  // joined.
+  ReceiveSession session_;
 };
 
 }  // namespace kj::app

@@ -148,18 +148,27 @@ namespace {
 constexpr const char* usage =
     "usage: kjvt58-cli dump [--json] FILE...\n"
     "       kjvt58-cli kml FILE [--output OUT]\n"
+    "       kjvt58-cli receive --port PORT [--output FILE] [--json]\n"
     "  dump         print the decoded records of each record file\n"
     "  --json       print one JSON object for a single FILE\n"
     "  kml          write the map (KML) of the positioned records of FILE, by\n"
     "               default beside it with the extension .kml\n"
+    "  receive      wait for one block from the controller on PORT (COMn, or a\n"
+    "               tty such as /dev/ttyUSB0), save it as FILE or under a\n"
+    "               time-stamp name in the current folder (the block kind's\n"
+    "               extension added to a name without one), then print it as dump\n"
     "exit status:\n"
     "  0  every file was read and its records decoded\n"
     "  1  a file could not be read (missing, a folder, unreadable header)\n"
     "  2  usage error\n"
     "  3  internal error\n"
     "  4  a file's records do not fit its header: the block is rejected\n"
-    "  5  kml: no record carries a position, nothing was written\n"
-    "  6  the output file could not be written\n";
+    "     (receive: the block is saved all the same)\n"
+    "  5  receive: the transfer failed; nothing was saved\n"
+    "     kml: the map could not be written (an existing file stays as it was)\n"
+    "  6  kml: no record carries a position, nothing was written\n"
+    "  130  receive: interrupted with Ctrl+C; nothing was saved\n"
+    "  receive also exits 1 when the port cannot be opened or the file written\n";
 
 // The status of one file read; rejected blocks are told apart from unreadable
 // files, and neither from a success.

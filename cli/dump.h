@@ -15,8 +15,6 @@ inline constexpr int exit_unreadable = 1;  // missing file, a folder, unreadable
 inline constexpr int exit_usage = 2;
 inline constexpr int exit_internal = 3;
 inline constexpr int exit_rejected = 4;    // the records do not fit the header
-inline constexpr int exit_nothing_to_write = 5;  // kml: no record carries a position
-inline constexpr int exit_unwritable = 6;        // the output file cannot be written
 
 // A record file read the way the main window reads it; nothing when it cannot
 // be read.

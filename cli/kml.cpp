@@ -71,12 +71,12 @@ int runKml(const std::vector<std::wstring>& args, std::string& out, std::string&
                                                 : compose<file::Efdx>(*block, document);
   if (!any) {
     err += "kjvt58-cli: no record of '" + name + "' carries a position; nothing written\n";
-    return exit_nothing_to_write;
+    return exit_no_positions;
   }
   const std::wstring target = output ? *output : defaultKmlPath(*file);
   if (!writeRecordFile(target, document, false, utf8_code_page)) {
     err += "kjvt58-cli: cannot write '" + toUtf8(target) + "'\n";
-    return exit_unwritable;
+    return exit_map_not_written;
   }
   out += toUtf8(target) + "\n";
   return exit_ok;

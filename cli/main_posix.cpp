@@ -5,10 +5,14 @@
 
 #include "base/text_encoding.h"
 #include "cli/console.h"
+#include "cli/receive.h"
 
 int main(int argc, char** argv) {
   kj::cli::prepareHeapForBulkWork();
   std::vector<std::wstring> args;
   for (int i = 1; i < argc; ++i) args.push_back(kj::fromUtf8(argv[i]));
+  // receive talks to the console while it runs; every other command prints
+  // when it is done.
+  if (!args.empty() && args[0] == L"receive") return kj::cli::receiveOnConsole({args.begin() + 1, args.end()});
   return kj::cli::runConsole(args);
 }

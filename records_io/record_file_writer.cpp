@@ -1,9 +1,8 @@
 #include "records_io/record_file_writer.h"
 
-#include <fstream>
 #include <optional>
 
-#include "base/fs_path.h"
+#include "base/file_replace.h"
 #include "base/text_encoding.h"
 #include "records_io/record_file_reader.h"
 
@@ -17,12 +16,8 @@ bool writeRecordFile(const std::wstring& path, const std::wstring& text, bool su
   if (substitute) {
     for (char& b : *bytes) b = static_cast<char>(substituteByte(static_cast<unsigned char>(b)));
   }
-  std::ofstream out(fsPath(path), std::ios::binary | std::ios::trunc);
-  if (!out.is_open()) return false;
-  out.write(bytes->data(), static_cast<std::streamsize>(bytes->size()));
-  // The data reach the disk only with the close; a full disk shows there.
-  out.close();
-  return !out.fail();
+  // The old file goes only once the new one is complete on the disk.
+  return replaceFileAtomically(path, *bytes);
 }
 
 namespace {

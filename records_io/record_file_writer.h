@@ -9,9 +9,10 @@
 namespace kj {
 
 // Writes text as bytes of code_page (see encodeText), each byte substituted when
-// `substitute` is set, with nothing before or after them. False when the text
-// cannot be converted (the file is then not touched), or the file cannot be
-// created, written or closed.
+// `substitute` is set, with nothing before or after them, replacing the file
+// at path only once the new content is complete (replaceFileAtomically). False
+// when the text cannot be converted or the file cannot be written; an existing
+// file is then left as it was, and no temporary file is left behind.
 bool writeRecordFile(const std::wstring& path, const std::wstring& text, bool substitute, unsigned code_page);
 
 using Clock = std::function<LocalDateTime()>;

@@ -13,6 +13,7 @@
 #include "settings/settings.h"
 #include "tests/app/fake_ui.h"
 #include "tests/support/record_fixture.h"
+#include "tests/support/scripted_port.h"
 
 namespace kj::app::test {
 
@@ -26,6 +27,10 @@ class AppTest : public ::testing::Test {
   std::vector<std::wstring> ports;
   int port_enumerations = 0;
   kj::test::TempDir dir;
+  // The line the port of a receive plays; while it is null no port opens.
+  std::shared_ptr<kj::test::ScriptedLine> line;
+  // The port names the window asked to open.
+  std::vector<std::wstring> opened_ports;
   std::unique_ptr<MainWindowState> state;
 
   // Builds the window logic and runs its creation with `command_line`.
@@ -33,6 +38,9 @@ class AppTest : public ::testing::Test {
     state = std::make_unique<MainWindowState>(ui, ui, ui, settings, store, window_title, [this] {
       ++port_enumerations;
       return std::make_shared<const std::vector<std::wstring>>(ports);
+    }, [this](const std::wstring& name) -> std::unique_ptr<SerialPort> {
+      opened_ports.push_back(name);
+      return line ? kj::test::makeScriptedPort(line) : nullptr;
     });
     ui.events = state.get();
     state->onCreate(command_line);

@@ -9,12 +9,16 @@
 // MainWindowEvents::listCellText.
 
 #include <array>
+#include <chrono>
+#include <condition_variable>
 #include <deque>
 #include <functional>
 #include <map>
+#include <mutex>
 #include <optional>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/com_port_dialog.h"
@@ -73,7 +77,6 @@ class FakeUi final : public ShellUi, public MainWindowUi, public DetailDialogUi 
   std::array<std::wstring, 4> status{};
   std::array<FakeDetailWindow, 2> detail{};
   int window_destroyed = 0;
-  std::vector<std::pair<int, std::intptr_t>> posted;
   int about_shown = 0;
   struct ComPortShown {
     std::vector<std::wstring> entries;
@@ -163,7 +166,34 @@ class FakeUi final : public ShellUi, public MainWindowUi, public DetailDialogUi 
   }
 
   void destroyWindow() override { ++window_destroyed; }
-  void postCommand(int command_id, std::intptr_t param) override { posted.emplace_back(command_id, param); }
+  // Posting comes from the receive worker's thread: the posted commands are
+  // queued under a lock until the test takes them.
+  void postCommand(int command_id, std::intptr_t param) override {
+    {
+      const std::lock_guard<std::mutex> lock(posted_mutex_);
+      posted_.emplace_back(command_id, param);
+    }
+    posted_changed_.notify_all();
+  }
+  // Waits (at most `limit`) until `command_id` has been posted, then takes
+  // every command posted so far, in order. Empty when it did not come.
+  std::vector<std::pair<int, std::intptr_t>> takePostedUntil(
+      int command_id, std::chrono::milliseconds limit = std::chrono::seconds(20)) {
+    std::unique_lock<std::mutex> lock(posted_mutex_);
+    const auto arrived = [&] {
+      for (const auto& post : posted_) {
+        if (post.first == command_id) return true;
+      }
+      return false;
+    };
+    if (!posted_changed_.wait_for(lock, limit, arrived)) return {};
+    return std::exchange(posted_, {});
+  }
+  // Every command posted so far, taken.
+  std::vector<std::pair<int, std::intptr_t>> takePosted() {
+    const std::lock_guard<std::mutex> lock(posted_mutex_);
+    return std::exchange(posted_, {});
+  }
 
   void listDeleteAllItems() override {
     ++list_deleted;
@@ -259,6 +289,9 @@ class FakeUi final : public ShellUi, public MainWindowUi, public DetailDialogUi 
     task();
   }
 
+  std::mutex posted_mutex_;
+  std::condition_variable posted_changed_;
+  std::vector<std::pair<int, std::intptr_t>> posted_;
   std::array<int, 2> created_count{};
   std::array<int, 2> destroyed_count{};
 };

@@ -54,7 +54,7 @@ TEST_F(KmlCli, NothingIsWrittenForFilesWithoutAMap) {
   test::RecordFields unpositioned = test::soundRecord(39, 0);
   unpositioned[rf::position_flag] = L"0";
   const std::wstring none = write(L"none.efdx", {unpositioned});
-  EXPECT_EQ(run({L"kml", none}), exit_nothing_to_write);
+  EXPECT_EQ(run({L"kml", none}), exit_no_positions);
   EXPECT_NE(err_.find("no record"), std::string::npos);
   EXPECT_FALSE(exists(dir_.file(L"none.kml")));
 
@@ -70,7 +70,7 @@ TEST_F(KmlCli, NothingIsWrittenForFilesWithoutAMap) {
   EXPECT_EQ(run({L"kml", file, dir_.file(L"b.efdx")}), exit_usage);
   EXPECT_EQ(run({L"kml", file, L"--output"}), exit_usage);
   EXPECT_EQ(run({L"kml"}), exit_usage);
-  EXPECT_EQ(run({L"kml", file, L"--output", dir_.file(L"no folder") + L"/x.kml"}), exit_unwritable);
+  EXPECT_EQ(run({L"kml", file, L"--output", dir_.file(L"no folder") + L"/x.kml"}), exit_map_not_written);
 }
 
 // Texts of the controller end up in the document; whatever bytes they hold,

@@ -392,6 +392,7 @@ Check checkByName(std::string_view name) {
   if (name == "record_file") return &checkRecordFile;
   if (name == "header") return &checkHeader;
   if (name == "barcode") return &checkBarcode;
+  if (name == "receive") return &checkReceive;
   return nullptr;
 }
 

@@ -38,12 +38,26 @@ std::string checkHeader(const std::uint8_t* data, std::size_t size);
 // says, and decode the same text the same way twice.
 std::string checkBarcode(const std::uint8_t* data, std::size_t size);
 
+// First byte: bits 0-5 the bound of the received text (1 + 64 times their
+// value, in characters), bit 6 an endless line (after the script its last 16
+// bytes repeat for ever). The rest: the line's script, each byte arriving as
+// it is, except that 0xFF n is a silence of n ms (0xFF 0 is the byte 0xFF).
+// A receive session runs on it through the scripted port (aborted once the
+// script has run out, or after far more reads than the script needs): it must
+// end, call on_ended exactly once and last, stay within its bound, and do what
+// a model of the protocol does with the same line (outcome, ACKs, calls,
+// text).
+std::string checkReceive(const std::uint8_t* data, std::size_t size);
+// Script pieces of checkReceive inputs: bytes as they arrive, and a silence.
+std::string receiveLineBytes(std::string_view bytes);
+std::string receiveLineSilence(long long ms);
+
 // One of the properties checkRecordFile checks: every field of the rows lies
 // inside text. Empty when it holds.
 std::string checkRowsInText(const std::wstring& text, const std::vector<std::vector<std::wstring_view>>& rows);
 
 // The target bodies by the folder names of their corpora: record_file, header,
-// barcode. Null for another name.
+// barcode, receive. Null for another name.
 using Check = std::string (*)(const std::uint8_t*, std::size_t);
 Check checkByName(std::string_view name);
 

@@ -1,6 +1,8 @@
 #include "tests/fuzz/seed_corpus.h"
 
 #include "base/text_encoding.h"
+#include "tests/fuzz/fuzz_checks.h"
+#include "tests/sim/controller_script.h"
 #include "tests/support/record_fixture.h"
 
 namespace kj::fuzz {
@@ -21,6 +23,57 @@ std::string plainInput(char first, const std::wstring& text) {
   std::string input(1, first);
   input += toUtf8(text);
   return input;
+}
+
+// A receive input: the bound and endless bits, then the simulated
+// controller's side of the plan (noise, request, the transmission with its
+// silences, EOT).
+std::string receiveInput(char first, const sim::ControllerPlan& plan) {
+  std::string input(1, first);
+  if (plan.send_nothing) return input + receiveLineSilence(600);
+  input += receiveLineBytes(plan.noise);
+  input += receiveLineBytes(std::string(1, static_cast<char>(plan.request)));
+  const sim::Transmission t = sim::transmissionOf(plan);
+  for (const sim::Piece& p : t.pieces) input += receiveLineSilence(p.silence_before_ms) + receiveLineBytes(p.bytes);
+  if (t.ends_with_eot) input += receiveLineBytes(std::string(1, static_cast<char>(sim::eot)));
+  return input;
+}
+
+std::string narrow(const std::wstring& text) {
+  std::string out;
+  for (wchar_t c : text) out.push_back(static_cast<char>(c & 0xFF));
+  return out;
+}
+
+// The seeds of the receive target: transfers of the controller simulator.
+void addReceiveSeeds(std::vector<SeedInput>& seeds) {
+  constexpr char wide_bound = 0x3F;  // 4,033 characters
+  sim::ControllerPlan battery;
+  battery.request = sim::syn;
+  battery.noise = "\x15zz";
+  battery.block = narrow(test::blockText(test::taggedHeader(L"BT", 1, 48, 2), test::variedRecords(2, 48)));
+  sim::ControllerPlan plain;
+  plain.request = sim::enq;
+  plain.block = narrow(test::headerlessBlock(test::variedRecords(2, 33)));
+  sim::ControllerPlan spaces = plain;
+  spaces.spaces = true;
+  sim::ControllerPlan nak = battery;
+  nak.nak_at = battery.block.size() / 2;
+  sim::ControllerPlan silence = plain;
+  silence.silence_at = plain.block.size() / 2;
+  silence.silence_ms = 150;
+  sim::ControllerPlan endless = plain;
+  endless.endless = true;
+  sim::ControllerPlan nothing;
+  nothing.send_nothing = true;
+  seeds.push_back({"receive", "battery", receiveInput(wide_bound, battery)});
+  seeds.push_back({"receive", "plain-enq", receiveInput(wide_bound, plain)});
+  seeds.push_back({"receive", "spaces", receiveInput(wide_bound, spaces)});
+  seeds.push_back({"receive", "nak-middle", receiveInput(wide_bound, nak)});
+  seeds.push_back({"receive", "silence-middle", receiveInput(wide_bound, silence)});
+  // A bound of 513 characters, met by records that never end.
+  seeds.push_back({"receive", "endless", receiveInput(0x40 | 0x08, endless)});
+  seeds.push_back({"receive", "nothing", receiveInput(wide_bound, nothing)});
 }
 
 }  // namespace
@@ -54,6 +107,7 @@ std::vector<SeedInput> seedCorpus() {
       {"barcode", "digit32-gas", plainInput(1 | (1 << 2), L"081303035ABC123000000700000800000")},
       {"barcode", "digit32-electrical", plainInput(2, L"081303096ABC123000000699900950000")},
   };
+  addReceiveSeeds(seeds);
   return seeds;
 }
 

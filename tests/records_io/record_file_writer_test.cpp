@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <iterator>
 
 #include "base/fs_path.h"
@@ -64,23 +65,44 @@ TEST(WriterTest, Utf8WithoutSubstitutionOrByteOrderMark) {
   EXPECT_EQ(test::readBytes(path), "<a>\xE8\x9E\x8D\xE7\x9D\x80</a>");
 }
 
-TEST(WriterTest, FailsWhenTheFileCannotBeCreated) {
-  test::TempDir dir;
-  EXPECT_FALSE(writeRecordFile(dir.file(L"no-such-folder/out.efdx"), L"1,", true, code_page_ansi));
-  EXPECT_FALSE(writeRecordFile(widePath(dir.path()), L"1,", true, code_page_ansi));
+TEST(WriterTest, AFailedWriteLeavesEverythingAsItWas) {
+  // A code page the conversion does not know stands for any failed conversion.
+  constexpr unsigned unknown_code_page = 54321;
+  struct Case {
+    const char* name;
+    std::wstring target;  // below the folder
+    unsigned code_page;
+  };
+  const Case cases[] = {
+      {"folder missing", L"no-such-folder/out.efdx", code_page_ansi},
+      {"target is a folder", L"sub", code_page_ansi},
+      {"target is a folder holding a file", L"full", code_page_ansi},
+      {"text cannot be converted", L"old.efdx", unknown_code_page},
+  };
+  for (const Case& c : cases) {
+    test::TempDir dir;
+    ASSERT_TRUE(writeRecordFile(dir.file(L"old.efdx"), L"1,", true, code_page_ansi));
+    std::filesystem::create_directory(dir.path() / "sub");
+    std::filesystem::create_directory(dir.path() / "full");
+    ASSERT_TRUE(writeRecordFile(dir.file(L"full/inner.efd"), L"2,", true, code_page_ansi));
+    const auto before = test::folderContents(dir.path());
+
+    EXPECT_FALSE(writeRecordFile(dir.file(c.target), L"3,", true, c.code_page)) << c.name;
+    // The same entries with the same bytes: the old file is intact and no
+    // temporary file is left.
+    EXPECT_EQ(test::folderContents(dir.path()), before) << c.name;
+  }
 }
 
-TEST(WriterTest, ATextThatCannotBeConvertedFailsAndLeavesTheFileAlone) {
+TEST(WriterTest, ASuccessfulWriteLeavesOnlyTheTarget) {
   test::TempDir dir;
   const std::wstring path = dir.file(L"out.efdx");
   ASSERT_TRUE(writeRecordFile(path, L"1,", true, code_page_ansi));
-  const std::string before = test::readBytes(path);
-  // A code page the conversion does not know stands for any failed conversion.
-  constexpr unsigned unknown_code_page = 54321;
-  EXPECT_FALSE(writeRecordFile(path, L"2,", true, unknown_code_page));
-  EXPECT_EQ(test::readBytes(path), before);
-  EXPECT_FALSE(encodeText(L"2,", unknown_code_page).has_value());
-  EXPECT_EQ(encodeText(L"", code_page_ansi), std::optional<std::string>(""));
+  ASSERT_TRUE(writeRecordFile(path, L"22,", true, code_page_ansi));
+  const auto contents = test::folderContents(dir.path());
+  ASSERT_EQ(contents.size(), 1U);
+  EXPECT_EQ(contents.begin()->first, "out.efdx");
+  EXPECT_EQ(contents.begin()->second, test::storedBytes(L"22,"));
 }
 
 TEST(TimestampNameTest, PadsEveryPartAfterTheYear) {

@@ -162,6 +162,16 @@ std::string readBytes(const std::wstring& path) {
   return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
+std::map<std::string, std::string> folderContents(const std::filesystem::path& folder) {
+  std::map<std::string, std::string> contents;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+    const std::filesystem::path relative = entry.path().lexically_relative(folder);
+    // The tests' names are ASCII, the same bytes on every system.
+    contents[relative.generic_string()] = entry.is_directory() ? std::string("<folder>") : readBytes(widePath(entry.path()));
+  }
+  return contents;
+}
+
 TempDir::TempDir() {
   static std::atomic<unsigned> counter{0};
   const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -54,6 +55,10 @@ std::string storedBytes(const std::wstring& text);
 
 void writeBytes(const std::wstring& path, const std::string& bytes);
 std::string readBytes(const std::wstring& path);
+
+// Everything below `folder`: each entry's path relative to it (generic form,
+// UTF-8) with its bytes, or "<folder>" for a folder.
+std::map<std::string, std::string> folderContents(const std::filesystem::path& folder);
 
 // A fresh temporary folder removed with everything in it at the end of the scope.
 class TempDir {

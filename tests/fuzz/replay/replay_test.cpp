@@ -30,7 +30,7 @@ TEST(FuzzReplayTest, CommittedSeedCorpusIsUpToDate) {
 }
 
 TEST(FuzzReplayTest, SeedsAndRegressionInputsPassEveryCheck) {
-  for (const char* target : {"record_file", "header", "barcode"}) {
+  for (const char* target : {"record_file", "header", "barcode", "receive"}) {
     const Check check = checkByName(target);
     ASSERT_NE(check, nullptr) << target;
     bool any_seed = false;
