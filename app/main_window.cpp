@@ -59,7 +59,8 @@ ListRow listRowOf(std::size_t index, const file::Efdx& record) {
 }
 
 MainWindowState::MainWindowState(ShellUi& shell, MainWindowUi& ui, DetailDialogUi& detail_ui, Settings& settings,
-                                 KeyValueStore& store, std::wstring title, PortEnumerator ports)
+                                 KeyValueStore& store, std::wstring title, PortEnumerator ports,
+                                 SpreadsheetDriverFactory spreadsheet_drivers)
     : shell_(shell),
       ui_(ui),
       detail_ui_(detail_ui),
@@ -67,7 +68,8 @@ MainWindowState::MainWindowState(ShellUi& shell, MainWindowUi& ui, DetailDialogU
       store_(store),
       title_(std::move(title)),
       enumerate_ports_(std::move(ports)),
-      records_(detail_ui) {
+      records_(detail_ui),
+      excel_export_(shell, ui, settings, store, std::move(spreadsheet_drivers)) {
   const auto tell = [this](int index) { onCommand(CMD_CLEAR_SELECTION, index); };
   records_.plain_detail.setIndexChangedHandler(tell);
   records_.battery_detail.setIndexChangedHandler(tell);
@@ -286,6 +288,16 @@ void MainWindowState::comPortCommand() {
   settings_.port_name = model.portName();
   // A store that cannot be written keeps the choice for this run only.
   save_settings(settings_, store_);
+}
+
+void MainWindowState::exportExcel() {
+  FlagScope busy(busy_);
+  excel_export_.run(records_, title_);
+}
+
+void MainWindowState::print() {
+  FlagScope busy(busy_);
+  excel_export_.print(records_, title_);
 }
 
 DetailDialog& MainWindowState::detail(DetailKind kind) {

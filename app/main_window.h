@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/commands.h"
+#include "app/excel_export.h"
 #include "app/layout.h"
 #include "app/record_set.h"
 #include "app/ui.h"
@@ -26,7 +27,8 @@ class MainWindowState final : public MainWindowEvents {
   MainWindowState(ShellUi& shell, MainWindowUi& ui, DetailDialogUi& detail_ui, Settings& settings,
                   KeyValueStore& store,
                   std::wstring title = std::wstring(app_title),
-                  PortEnumerator ports = [] { return enumerate_ports(); });
+                  PortEnumerator ports = [] { return enumerate_ports(); },
+                  SpreadsheetDriverFactory spreadsheet_drivers = {});
 
   // MainWindowEvents.
   void onCreate(const std::wstring& command_line) override;
@@ -65,6 +67,7 @@ class MainWindowState final : public MainWindowEvents {
   bool busy() const { return busy_; }
   const RecordSet& recordSet() const { return records_; }
   const CommandSnapshot& commandSnapshot() const { return snapshot_; }
+  const ExcelExport& excelExport() const { return excel_export_; }
 
  private:
   void applyCommandState();
@@ -77,15 +80,15 @@ class MainWindowState final : public MainWindowEvents {
 
   // Commands whose features this build does not have yet; they do nothing.
   // The receive session lands in startReceive, abortReceive, receiveEnded,
-  // saveReceived and receiveProgress, the exports in exportExcel, print,
-  // printSettings and exportKml.
+  // saveReceived and receiveProgress, the exports in printSettings and
+  // exportKml.
   void startReceive() {}
   void abortReceive() {}
   void receiveEnded(bool /*succeeded*/) {}
   void saveReceived() {}
   void receiveProgress(std::intptr_t /*received*/) {}
-  void exportExcel() {}
-  void print() {}
+  void exportExcel();
+  void print();
   void printSettings() {}
   void exportKml() {}
 
@@ -99,6 +102,7 @@ class MainWindowState final : public MainWindowEvents {
   bool busy_ = false;
   CommandSnapshot snapshot_;
   RecordSet records_;
+  ExcelExport excel_export_;
   // Set while our own calls may produce notifications that are not the
   // user's.
   bool showing_record_window_ = false;

@@ -12,11 +12,40 @@
 #include "tests/support/memory_store.h"
 #include "settings/settings.h"
 #include "tests/app/fake_ui.h"
+#include "tests/export/recording_driver.h"
 #include "tests/support/record_fixture.h"
 
 namespace kj::app::test {
 
 inline const std::wstring window_title = L"KJ-VT58 融着記録管理ソフト";
+
+// A spreadsheet driver that hands every call to a recording driver the test
+// keeps, so that the calls can be looked at after the export let go of it.
+class ForwardingDriver final : public sheet::ExcelDriver {
+ public:
+  explicit ForwardingDriver(sheet::ExcelDriver& target) : target_(target) {}
+  bool open(std::wstring_view sheet_name) override { return target_.open(sheet_name); }
+  bool disableAlerts() override { return target_.disableAlerts(); }
+  bool writeBlock(std::int32_t first_row, const sheet::TextRows& rows) override {
+    return target_.writeBlock(first_row, rows);
+  }
+  bool setNumberFormat(std::wstring_view range, std::wstring_view format) override {
+    return target_.setNumberFormat(range, format);
+  }
+  bool autoFitColumns(std::wstring_view column_range) override { return target_.autoFitColumns(column_range); }
+  bool merge(std::wstring_view range) override { return target_.merge(range); }
+  bool drawGrid(std::wstring_view range) override { return target_.drawGrid(range); }
+  bool saveAs(std::wstring_view path) override { return target_.saveAs(path); }
+  bool applyPageSetup(std::wstring_view paper_name, bool portrait, std::int32_t zoom, std::int32_t top_mm,
+                      std::int32_t bottom_mm, std::int32_t left_mm, std::int32_t right_mm) override {
+    return target_.applyPageSetup(paper_name, portrait, zoom, top_mm, bottom_mm, left_mm, right_mm);
+  }
+  bool printOut() override { return target_.printOut(); }
+  void close() override { target_.close(); }
+
+ private:
+  sheet::ExcelDriver& target_;
+};
 
 class AppTest : public ::testing::Test {
  protected:
@@ -27,12 +56,21 @@ class AppTest : public ::testing::Test {
   int port_enumerations = 0;
   kj::test::TempDir dir;
   std::unique_ptr<MainWindowState> state;
+  // The spreadsheet drivers of the exports all forward to `driver`; with
+  // `no_driver` the window gets none.
+  kj::test::RecordingDriver driver;
+  int drivers_made = 0;
+  bool no_driver = false;
 
   // Builds the window logic and runs its creation with `command_line`.
   void create(const std::wstring& command_line = L"") {
     state = std::make_unique<MainWindowState>(ui, ui, ui, settings, store, window_title, [this] {
       ++port_enumerations;
       return std::make_shared<const std::vector<std::wstring>>(ports);
+    }, [this]() -> std::unique_ptr<sheet::ExcelDriver> {
+      if (no_driver) return nullptr;
+      ++drivers_made;
+      return std::make_unique<ForwardingDriver>(driver);
     });
     ui.events = state.get();
     state->onCreate(command_line);

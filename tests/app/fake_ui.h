@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "app/com_port_dialog.h"
+#include "app/output_item_dialog.h"
 #include "app/ui.h"
 
 namespace kj::app::test {
@@ -80,6 +81,12 @@ class FakeUi final : public ShellUi, public MainWindowUi, public DetailDialogUi 
   };
   std::vector<ComPortShown> com_port_shown;
   FakeProgressWindow progress;
+  struct OutputItemsShown {
+    OutputItemVariant variant;
+    int template_id;
+    std::vector<bool> initial;  // the boxes' states when the dialog opened
+  };
+  std::vector<OutputItemsShown> output_items_shown;
 
   // --- how the user answers ---
   // Answers of message boxes in order; when empty, ok boxes answer ok and
@@ -88,13 +95,18 @@ class FakeUi final : public ShellUi, public MainWindowUi, public DetailDialogUi 
   MessageAnswer default_yes_no = MessageAnswer::no;
   // Paths chosen in the open-file dialog; when empty the user cancels.
   std::deque<std::optional<std::wstring>> open_answers;
+  // Paths chosen in the save-file dialog; when empty the user cancels.
+  std::deque<std::optional<std::wstring>> save_answers;
+  // Output item dialogs in order: the boxes' states when "OK" is pressed, or
+  // nothing for "キャンセル"; when empty the user cancels.
+  std::deque<std::optional<std::vector<bool>>> output_item_answers;
   // COM port dialog: the entry selected when "OK" is pressed (-1 none), or
   // nothing to close the dialog with the close box.
   std::optional<int> com_port_choice;
   // Fails the creation of detail windows.
   bool fail_detail_create = false;
   // Runs inside the next modal operation (message box, file dialogs, COM
-  // port dialog, about box), as a message arriving in its nested loop would.
+  // port dialog, output item dialog, about box), as a message arriving in its nested loop would.
   std::function<void()> during_modal;
   // Runs inside createDetailWindow, as messages of the dialog's creation.
   std::function<void(DetailKind)> during_detail_create;
@@ -149,7 +161,10 @@ class FakeUi final : public ShellUi, public MainWindowUi, public DetailDialogUi 
   std::optional<std::wstring> saveFileDialog(const SaveFileRequest& request) override {
     save_requests.push_back(request);
     runModal();
-    return std::nullopt;
+    if (save_answers.empty()) return std::nullopt;
+    auto answer = save_answers.front();
+    save_answers.pop_front();
+    return answer;
   }
 
   void destroyWindow() override { ++window_destroyed; }
@@ -206,6 +221,14 @@ class FakeUi final : public ShellUi, public MainWindowUi, public DetailDialogUi 
     runModal();
     if (!com_port_choice) return ComPortDialogModel::closed_result;
     return model.accept(*com_port_choice);
+  }
+  int showOutputItemDialog(OutputItemDialogModel& model) override {
+    output_items_shown.push_back({model.variant(), model.templateId(), model.initialChecks()});
+    runModal();
+    if (output_item_answers.empty()) return model.cancel();
+    const auto answer = output_item_answers.front();
+    output_item_answers.pop_front();
+    return answer ? model.accept(*answer) : model.cancel();
   }
   void showAboutBox() override {
     ++about_shown;
