@@ -83,7 +83,8 @@ std::wstring_view printPaperName(std::int32_t paper_size) {
 }
 
 std::wstring exportFileStem(const std::wstring& path) {
-  const std::size_t separator = path.rfind(L'\\');
+  // "/" separates folders on Windows as well, and no file name holds it.
+  const std::size_t separator = path.find_last_of(L"\\/");
   if (separator == std::wstring::npos) return std::wstring();
   std::wstring name = path.substr(separator + 1);
   const std::size_t dot = name.rfind(L'.');

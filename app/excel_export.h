@@ -81,8 +81,8 @@ std::optional<ExportMessage> printMessage(PrintOutcome outcome);
 std::wstring_view printPaperName(std::int32_t paper_size);
 
 // The file name the save dialog proposes for the record file `path`: the text
-// after its last "\" up to its last "." (all of it without a "."); empty when
-// the path has no "\".
+// after its last "\" or "/" up to its last "." (all of it without a ".");
+// empty when the path has neither.
 std::wstring exportFileStem(const std::wstring& path);
 
 // The Excel conversion of one main window. The UIs, settings and store must

@@ -64,8 +64,7 @@ class ExcelExportFlow : public AppTest {
 };
 
 TEST_F(ExcelExportFlow, PlainRecordsAreConvertedWithTheChosenItems) {
-  const std::wstring source = plainFile(L"site1.efdx", 3);
-  state->loadFile(source);
+  state->loadFile(plainFile(L"site1.efdx", 3));
   ui.messages.clear();
   const std::wstring target = dir.file(L"out.xls");
   ui.output_item_answers = {checking(32, {L"lot_number", L"remarks"})};
@@ -91,11 +90,10 @@ TEST_F(ExcelExportFlow, PlainRecordsAreConvertedWithTheChosenItems) {
   EXPECT_FALSE(store.has_key(battery_export_columns_key));
   EXPECT_EQ(state->excelExport().dialogResult(OutputItemVariant::plain), (OutputItemDialogResult{true, 2}));
 
-  // The save dialog proposes the record file's name (the rule cuts at "\",
-  // which only Windows paths have).
+  // The save dialog proposes the record file's name.
   ASSERT_EQ(ui.save_requests.size(), 1u);
   const SaveFileRequest& request = ui.save_requests[0];
-  EXPECT_EQ(request.initial_name, source.find(L'\\') == std::wstring::npos ? L"" : L"site1");
+  EXPECT_EQ(request.initial_name, L"site1");
   EXPECT_EQ(request.filters, (std::vector<FileFilter>{{L"Excel形式 (*.xls)", L"*.xls"}}));
   EXPECT_EQ(request.default_extension, L"xls");
   EXPECT_TRUE(request.overwrite_prompt);
@@ -283,7 +281,7 @@ TEST_F(ExcelExportFlow, MoreRecordsThanOneSheetHoldsAreRefusedBeforeAnything) {
   EXPECT_EQ(drivers_made, 0);
 }
 
-TEST(ExportFileStem, IsTheNameAfterTheLastBackslashWithoutItsExtension) {
+TEST(ExportFileStem, IsTheNameAfterTheLastSeparatorWithoutItsExtension) {
   struct Case {
     std::wstring path;
     std::wstring stem;
@@ -294,7 +292,10 @@ TEST(ExportFileStem, IsTheNameAfterTheLastBackslashWithoutItsExtension) {
       {L"C:\\data.d\\site1", L"site1"},
       {L"C:\\data\\", L""},
       {L"site1.efdx", L""},
-      {L"/home/user/site1.efdx", L""},
+      // Windows takes "/" for a separator too.
+      {L"/home/user/site1.efdx", L"site1"},
+      {L"C:\\data/site1.efdx", L"site1"},
+      {L"C:/data.d\\site1", L"site1"},
       {L"", L""},
   };
   for (const Case& c : cases) EXPECT_EQ(exportFileStem(c.path), c.stem) << toUtf8(c.path);
