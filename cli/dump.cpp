@@ -2,6 +2,7 @@
 
 #include "cli/json_writer.h"
 #include "cli/record_json.h"
+#include "cli/xls.h"
 #include "record/code_tables.h"
 #include "records_io/paths.h"
 #include "base/text_encoding.h"
@@ -146,14 +147,19 @@ std::string dumpTable(const std::wstring& path, const LoadedBlock& f) {
 namespace {
 constexpr const char* usage =
     "usage: kjvt58-cli dump [--json] FILE...\n"
+    "       kjvt58-cli xls FILE [--output OUT]\n"
     "  dump         print the decoded records of each record file\n"
     "  --json       print one JSON object for a single FILE\n"
+    "  xls          write the workbook (.xls) of a record file with every output item,\n"
+    "               by default beside it with the extension .xls\n"
     "exit status:\n"
     "  0  every file was read and its records decoded\n"
     "  1  a file could not be read (missing, a folder, unreadable header)\n"
     "  2  usage error\n"
     "  3  internal error\n"
-    "  4  a file's records do not fit its header: the block is rejected\n";
+    "  4  a file's records do not fit its header: the block is rejected\n"
+    "     (xls: also a block whose records are not decoded)\n"
+    "  5  xls: more records than one sheet holds, or the workbook cannot be written\n";
 
 // The status of one file read; rejected blocks are told apart from unreadable
 // files, and neither from a success.
@@ -173,6 +179,7 @@ int runCli(const std::vector<std::wstring>& args, std::string& out, std::string&
     out += usage;
     return 0;
   }
+  if (args[0] == L"xls") return runXls({args.begin() + 1, args.end()}, out, err);
   if (args[0] != L"dump") {
     err += "kjvt58-cli: unknown command '" + toUtf8(args[0]) + "' (try --help)\n";
     return exit_usage;
