@@ -7,8 +7,8 @@
 
 namespace kj::win32 {
 
-// A new, unopened driver for one export; null while this build has no way to
-// write a workbook (the export then reports that no data could be made).
+// A new, unopened driver for one export or print: the program's own .xls
+// writer, which needs no spreadsheet application (and cannot print).
 std::unique_ptr<sheet::ExcelDriver> makeSpreadsheetDriver();
 
 }  // namespace kj::win32
