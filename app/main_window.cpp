@@ -62,7 +62,7 @@ ListRow listRowOf(std::size_t index, const file::Efdx& record) {
 
 MainWindowState::MainWindowState(ShellUi& shell, MainWindowUi& ui, DetailDialogUi& detail_ui, Settings& settings,
                                  KeyValueStore& store, std::wstring title, PortEnumerator ports,
-                                 PortOpener open_port)
+                                 PortOpener open_port, SpreadsheetDriverFactory spreadsheet_drivers)
     : shell_(shell),
       ui_(ui),
       detail_ui_(detail_ui),
@@ -71,6 +71,7 @@ MainWindowState::MainWindowState(ShellUi& shell, MainWindowUi& ui, DetailDialogU
       title_(std::move(title)),
       enumerate_ports_(std::move(ports)),
       records_(detail_ui),
+      excel_export_(shell, ui, settings, store, std::move(spreadsheet_drivers)),
       session_(std::move(open_port)) {
   const auto tell = [this](int index) { onCommand(CMD_CLEAR_SELECTION, index); };
   records_.plain_detail.setIndexChangedHandler(tell);
@@ -304,6 +305,16 @@ void MainWindowState::printSettingsCommand() {
 void MainWindowState::exportKml() {
   FlagScope busy(busy_);
   exportToKml(shell_, records_);
+}
+
+void MainWindowState::exportExcel() {
+  FlagScope busy(busy_);
+  excel_export_.run(records_, title_);
+}
+
+void MainWindowState::print() {
+  FlagScope busy(busy_);
+  excel_export_.print(records_, title_);
 }
 
 DetailDialog& MainWindowState::detail(DetailKind kind) {

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/commands.h"
+#include "app/excel_export.h"
 #include "app/layout.h"
 #include "app/record_set.h"
 #include "app/ui.h"
@@ -29,7 +30,8 @@ class MainWindowState final : public MainWindowEvents {
                   KeyValueStore& store,
                   std::wstring title = std::wstring(app_title),
                   PortEnumerator ports = [] { return enumerate_ports(); },
-                  PortOpener open_port = openSerialPort);
+                  PortOpener open_port = openSerialPort,
+                  SpreadsheetDriverFactory spreadsheet_drivers = {});
 
   // MainWindowEvents.
   void onCreate(const std::wstring& command_line) override;
@@ -68,6 +70,7 @@ class MainWindowState final : public MainWindowEvents {
   bool busy() const { return busy_; }
   const RecordSet& recordSet() const { return records_; }
   const CommandSnapshot& commandSnapshot() const { return snapshot_; }
+  const ExcelExport& excelExport() const { return excel_export_; }
 
  private:
   void applyCommandState();
@@ -92,9 +95,9 @@ class MainWindowState final : public MainWindowEvents {
   void displayReceived(const std::wstring& saved_path);
 
   // Commands whose features this build does not have yet; they do nothing.
-  // The exports land in exportExcel and print.
-  void exportExcel() {}
-  void print() {}
+  // The Excel conversion and print commands (excel_export.h).
+  void exportExcel();
+  void print();
 
   ShellUi& shell_;
   MainWindowUi& ui_;
@@ -106,6 +109,7 @@ class MainWindowState final : public MainWindowEvents {
   bool busy_ = false;
   CommandSnapshot snapshot_;
   RecordSet records_;
+  ExcelExport excel_export_;
   // Set while our own calls may produce notifications that are not the
   // user's.
   bool showing_record_window_ = false;

@@ -36,6 +36,7 @@ namespace kj::app {
 
 class ComPortDialogModel;
 class PrintSettingsDialogModel;
+class OutputItemDialogModel;
 
 enum class MessageIcon { error, information, warning, question };
 enum class MessageButtons { ok, ok_cancel, yes_no };
@@ -163,6 +164,14 @@ class MainWindowUi {
   virtual void listClearSelection() = 0;
   // Text of status bar part 0-3.
   virtual void setStatusText(int part, const std::wstring& text) = 0;
+
+  // Runs the output item dialog model.templateId() modally, owned by the
+  // main window: each check box model.checkBoxId(i) starts as
+  // model.initiallyChecked(i); "OK" ends it with model.accept(the boxes'
+  // states in item order), "キャンセル", the close box and Escape with
+  // model.cancel(). Returns the end code (cancel_result when the dialog
+  // cannot be shown).
+  virtual int showOutputItemDialog(OutputItemDialogModel& model) = 0;
 };
 
 // The record detail dialogs (modeless, no owner window).

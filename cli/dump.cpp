@@ -3,6 +3,7 @@
 #include "cli/json_writer.h"
 #include "cli/kml.h"
 #include "cli/record_json.h"
+#include "cli/xls.h"
 #include "record/code_tables.h"
 #include "records_io/paths.h"
 #include "base/text_encoding.h"
@@ -148,11 +149,14 @@ namespace {
 constexpr const char* usage =
     "usage: kjvt58-cli dump [--json] FILE...\n"
     "       kjvt58-cli kml FILE [--output OUT]\n"
+    "       kjvt58-cli xls FILE [--output OUT]\n"
     "       kjvt58-cli receive --port PORT [--output FILE] [--json]\n"
     "  dump         print the decoded records of each record file\n"
     "  --json       print one JSON object for a single FILE\n"
     "  kml          write the map (KML) of the positioned records of FILE, by\n"
     "               default beside it with the extension .kml\n"
+    "  xls          write the workbook (.xls) of a record file with every output item,\n"
+    "               by default beside it with the extension .xls\n"
     "  receive      wait for one block from the controller on PORT (COMn, or a\n"
     "               tty such as /dev/ttyUSB0), save it as FILE or under a\n"
     "               time-stamp name in the current folder (the block kind's\n"
@@ -163,8 +167,10 @@ constexpr const char* usage =
     "  2  usage error\n"
     "  3  internal error\n"
     "  4  a file's records do not fit its header: the block is rejected\n"
-    "     (receive: the block is saved all the same)\n"
+    "     (receive: the block is saved all the same; xls: also a block whose\n"
+    "     records are not decoded)\n"
     "  5  receive: the transfer failed; nothing was saved\n"
+    "     xls: more records than one sheet holds, or the workbook cannot be written\n"
     "     kml: the map could not be written (an existing file stays as it was)\n"
     "  6  kml: no record carries a position, nothing was written\n"
     "  130  receive: interrupted with Ctrl+C; nothing was saved\n"
@@ -189,6 +195,7 @@ int runCli(const std::vector<std::wstring>& args, std::string& out, std::string&
     return 0;
   }
   if (args[0] == L"kml") return runKml({args.begin() + 1, args.end()}, out, err);
+  if (args[0] == L"xls") return runXls({args.begin() + 1, args.end()}, out, err);
   if (args[0] != L"dump") {
     err += "kjvt58-cli: unknown command '" + toUtf8(args[0]) + "' (try --help)\n";
     return exit_usage;

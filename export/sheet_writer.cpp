@@ -9,8 +9,8 @@ namespace kj::sheet {
 bool writeSheet(const SheetLayout& layout, ExcelDriver& driver) {
   if (!fitsOneSheet(layout.record_count)) return false;
   if (!driver.open(sheet_name)) return false;
-  // From here on a failing step is passed over: the sheet is written as far
-  // as the application lets it.
+  // From here on a failing step is passed over, except the data block: the
+  // sheet is written as far as the application lets it.
   driver.disableAlerts();
 
   const std::size_t columns = layout.columnCount();
@@ -33,7 +33,8 @@ bool writeSheet(const SheetLayout& layout, ExcelDriver& driver) {
     for (std::size_t c = 1; c <= layout.formats.size(); ++c) {
       driver.setNumberFormat(rangeAddress(c, 3, c, last_row), layout.formats[c - 1]);
     }
-    driver.writeBlock(3, layout.dataRows());
+    // A sheet without its records must not pass for a written one.
+    if (!driver.writeBlock(3, layout.dataRows())) return false;
   }
 
   driver.autoFitColumns(columnRangeAddress(1, columns));

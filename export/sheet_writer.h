@@ -7,9 +7,11 @@
 // The result is false when the driver cannot be opened, and when the records
 // do not fit one sheet (more than max_sheet_records): then the driver is not
 // even opened, so nothing is written; a caller tells the two apart with
-// fitsOneSheet(). Otherwise the result is true whatever the later steps
-// report, and the driver is left open with the filled worksheet active; the
-// caller saves or prints and closes it.
+// fitsOneSheet(). It is false as well when the data block is refused: the
+// steps after it are not taken, since a workbook without its records must not
+// be saved as a conversion. Otherwise the result is true whatever the other
+// steps report. Whenever open() was called the caller closes the driver;
+// on true the filled worksheet is active for saving or printing first.
 //
 // An empty record list gives the two header rows only (no formats, no data
 // block; the grid covers rows 1-2). A selection without any item gives an

@@ -11,6 +11,7 @@
 #include "app/startup.h"
 #include "app/win32/handles.h"
 #include "app/win32/main_window.h"
+#include "app/win32/spreadsheet_driver.h"
 #include "app/win32/win32_include.h"
 #include "settings/registry_store.h"
 #include "settings/settings.h"
@@ -106,7 +107,8 @@ int run(HINSTANCE instance, int show_command) {
 
   const MainWindow::LogicFactory make_logic = [&](app::ShellUi& shell, app::MainWindowUi& ui,
                                                    app::DetailDialogUi& detail_ui) {
-    return std::make_unique<app::MainWindowState>(shell, ui, detail_ui, settings, store, title);
+    return std::make_unique<app::MainWindowState>(
+        shell, ui, detail_ui, settings, store, title, [] { return enumerate_ports(); }, makeSpreadsheetDriver);
   };
   MainWindow window(instance, title, plan.command_line, make_logic);
   if (!window.create(class_name, show_command)) return 0;

@@ -11,6 +11,7 @@
 #include "app/ids.h"
 #include "app/layout.h"
 #include "app/win32/dialogs.h"
+#include "app/win32/output_item_dialog.h"
 
 namespace kj::win32 {
 namespace {
@@ -377,6 +378,10 @@ void MainWindow::setStatusText(int part, const std::wstring& text) {
   if (status_bar_ == nullptr) return;
   SendMessageW(status_bar_, SB_SETTEXTW, static_cast<WPARAM>(part),
                reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+int MainWindow::showOutputItemDialog(app::OutputItemDialogModel& model) {
+  return runOutputItemDialog(instance_, hwnd(), model);
 }
 
 // --- DetailDialogUi: record detail dialogs ---

@@ -70,6 +70,7 @@ class MainWindow final : public app::ShellUi, public app::MainWindowUi, public a
   void listSetItemCount(int count) override;
   void listClearSelection() override;
   void setStatusText(int part, const std::wstring& text) override;
+  int showOutputItemDialog(app::OutputItemDialogModel& model) override;
 
   // app::DetailDialogUi.
   bool createDetailWindow(app::DetailKind kind, int left_offset) override;

@@ -12,12 +12,41 @@
 #include "tests/support/memory_store.h"
 #include "settings/settings.h"
 #include "tests/app/fake_ui.h"
+#include "tests/export/recording_driver.h"
 #include "tests/support/record_fixture.h"
 #include "tests/support/scripted_port.h"
 
 namespace kj::app::test {
 
 inline const std::wstring window_title = L"KJ-VT58 融着記録管理ソフト";
+
+// A spreadsheet driver that hands every call to a recording driver the test
+// keeps, so that the calls can be looked at after the export let go of it.
+class ForwardingDriver final : public sheet::ExcelDriver {
+ public:
+  explicit ForwardingDriver(sheet::ExcelDriver& target) : target_(target) {}
+  bool open(std::wstring_view sheet_name) override { return target_.open(sheet_name); }
+  bool disableAlerts() override { return target_.disableAlerts(); }
+  bool writeBlock(std::int32_t first_row, const sheet::TextRows& rows) override {
+    return target_.writeBlock(first_row, rows);
+  }
+  bool setNumberFormat(std::wstring_view range, std::wstring_view format) override {
+    return target_.setNumberFormat(range, format);
+  }
+  bool autoFitColumns(std::wstring_view column_range) override { return target_.autoFitColumns(column_range); }
+  bool merge(std::wstring_view range) override { return target_.merge(range); }
+  bool drawGrid(std::wstring_view range) override { return target_.drawGrid(range); }
+  bool saveAs(std::wstring_view path) override { return target_.saveAs(path); }
+  bool applyPageSetup(std::wstring_view paper_name, bool portrait, std::int32_t zoom, std::int32_t top_mm,
+                      std::int32_t bottom_mm, std::int32_t left_mm, std::int32_t right_mm) override {
+    return target_.applyPageSetup(paper_name, portrait, zoom, top_mm, bottom_mm, left_mm, right_mm);
+  }
+  bool printOut() override { return target_.printOut(); }
+  void close() override { target_.close(); }
+
+ private:
+  sheet::ExcelDriver& target_;
+};
 
 class AppTest : public ::testing::Test {
  protected:
@@ -32,6 +61,11 @@ class AppTest : public ::testing::Test {
   // The port names the window asked to open.
   std::vector<std::wstring> opened_ports;
   std::unique_ptr<MainWindowState> state;
+  // The spreadsheet drivers of the exports all forward to `driver`; with
+  // `no_driver` the window gets none.
+  kj::test::RecordingDriver driver;
+  int drivers_made = 0;
+  bool no_driver = false;
 
   // Builds the window logic and runs its creation with `command_line`.
   void create(const std::wstring& command_line = L"") {
@@ -41,6 +75,10 @@ class AppTest : public ::testing::Test {
     }, [this](const std::wstring& name) -> std::unique_ptr<SerialPort> {
       opened_ports.push_back(name);
       return line ? kj::test::makeScriptedPort(line) : nullptr;
+    }, [this]() -> std::unique_ptr<sheet::ExcelDriver> {
+      if (no_driver) return nullptr;
+      ++drivers_made;
+      return std::make_unique<ForwardingDriver>(driver);
     });
     ui.events = state.get();
     state->onCreate(command_line);

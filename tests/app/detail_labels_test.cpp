@@ -10,9 +10,13 @@
 
 #include "app/detail_dialog.h"
 #include "base/text_encoding.h"
+#include "tests/app/resource_script.h"
 
 namespace kj::app {
 namespace {
+
+using test::controlIds;
+using test::readText;
 
 std::map<int, std::wstring> labelMap(DetailKind kind) {
   std::map<int, std::wstring> m;
@@ -67,29 +71,6 @@ TEST(DetailLabels, EveryFieldHasItsLabel) {
   auto battery = plain_labels;
   battery.insert(battery_only_labels.begin(), battery_only_labels.end());
   EXPECT_EQ(labelMap(DetailKind::battery), battery);
-}
-
-// The control ids of app/ids.h by name.
-std::map<std::string, int> controlIds(const std::string& ids_header) {
-  std::map<std::string, int> ids;
-  std::istringstream in(ids_header);
-  std::string line;
-  while (std::getline(in, line)) {
-    std::istringstream l(line);
-    std::string define;
-    std::string name;
-    int value = 0;
-    if (l >> define >> name >> value && define == "#define") ids[name] = value;
-  }
-  return ids;
-}
-
-std::string readText(const char* path) {
-  std::ifstream in(path, std::ios::binary);
-  EXPECT_TRUE(in) << "cannot read " << path;
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
 }
 
 // The label before each edit control of one dialog template: the LTEXT line

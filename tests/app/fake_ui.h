@@ -23,6 +23,7 @@
 
 #include "app/com_port_dialog.h"
 #include "app/print_settings_dialog.h"
+#include "app/output_item_dialog.h"
 #include "app/ui.h"
 
 namespace kj::app::test {
@@ -84,6 +85,12 @@ class FakeUi final : public ShellUi, public MainWindowUi, public DetailDialogUi 
   };
   std::vector<ComPortShown> com_port_shown;
   FakeProgressWindow progress;
+  struct OutputItemsShown {
+    OutputItemVariant variant;
+    int template_id;
+    std::vector<bool> initial;  // the boxes' states when the dialog opened
+  };
+  std::vector<OutputItemsShown> output_items_shown;
 
   // --- how the user answers ---
   // Answers of message boxes in order; when empty, ok boxes answer ok and
@@ -92,8 +99,11 @@ class FakeUi final : public ShellUi, public MainWindowUi, public DetailDialogUi 
   MessageAnswer default_yes_no = MessageAnswer::no;
   // Paths chosen in the open-file dialog; when empty the user cancels.
   std::deque<std::optional<std::wstring>> open_answers;
-  // Paths chosen in the save dialog; when empty the user cancels.
+  // Paths chosen in the save-file dialog; when empty the user cancels.
   std::deque<std::optional<std::wstring>> save_answers;
+  // Output item dialogs in order: the boxes' states when "OK" is pressed, or
+  // nothing for "キャンセル"; when empty the user cancels.
+  std::deque<std::optional<std::vector<bool>>> output_item_answers;
   // COM port dialog: the entry selected when "OK" is pressed (-1 none), or
   // nothing to close the dialog with the close box.
   std::optional<int> com_port_choice;
@@ -104,7 +114,7 @@ class FakeUi final : public ShellUi, public MainWindowUi, public DetailDialogUi 
   // Fails the creation of detail windows.
   bool fail_detail_create = false;
   // Runs inside the next modal operation (message box, file dialogs, COM
-  // port dialog, about box), as a message arriving in its nested loop would.
+  // port dialog, output item dialog, about box), as a message arriving in its nested loop would.
   std::function<void()> during_modal;
   // Runs inside createDetailWindow, as messages of the dialog's creation.
   std::function<void(DetailKind)> during_detail_create;
@@ -251,6 +261,14 @@ class FakeUi final : public ShellUi, public MainWindowUi, public DetailDialogUi 
     ++print_settings_shown;
     runModal();
     return print_settings_user ? print_settings_user(model) : PrintSettingsDialogModel::cancel();
+  }
+  int showOutputItemDialog(OutputItemDialogModel& model) override {
+    output_items_shown.push_back({model.variant(), model.templateId(), model.initialChecks()});
+    runModal();
+    if (output_item_answers.empty()) return model.cancel();
+    const auto answer = output_item_answers.front();
+    output_item_answers.pop_front();
+    return answer ? model.accept(*answer) : model.cancel();
   }
   void showAboutBox() override {
     ++about_shown;

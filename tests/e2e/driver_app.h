@@ -23,6 +23,15 @@ inline constexpr int kCmdOpen = 32849;
 inline constexpr int kCmdAbout = 104;
 inline constexpr int kCmdPrintSettings = 32855;
 inline constexpr int kCmdExportKml = 32844;
+inline constexpr int kCmdExportExcel = 32842;
+
+// Output item dialog of plain records (template 163): the check boxes of
+// items 1-32 in item order, and the first box of the battery items, which
+// only the battery dialog (168) has.
+inline constexpr int kPlainItemBoxes[32] = {1042, 1043, 1044, 1045, 1046, 1047, 1048, 1049, 1050, 1051, 1052,
+                                            1053, 1054, 1055, 1056, 1057, 1058, 1060, 1061, 1062, 1063, 1064,
+                                            1065, 1066, 1067, 1068, 1069, 1070, 1071, 1072, 1073, 1074};
+inline constexpr int kBatteryTypeBox = 1075;
 
 // Record detail dialog (templates 162 and 167).
 inline constexpr int kDetailIndex = 1033;

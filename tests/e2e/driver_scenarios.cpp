@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cwchar>
 #include <cwctype>
 #include <map>
 
@@ -1050,6 +1051,139 @@ void capture(Run& run, const Environment& env, HWND window, const std::wstring& 
   if (!env.shots.empty()) saveBmp(env.shots + L"\\" + name + L".bmp", image);
 }
 
+// --- The Excel conversion ---
+
+HWND waitOutputItemDialog(App& app) {
+  return waitFor(kWindowTimeout, L"the output item dialog", [&]() -> HWND {
+    for (HWND w : topWindows(app.pid(), L"#32770")) {
+      if (windowVisible(w) && childById(w, ids::kPlainItemBoxes[0]) && !childById(w, ids::kDetailIndex)) return w;
+    }
+    return nullptr;
+  });
+}
+
+bool boxChecked(HWND dialog, int id) {
+  return sendPlain(requireChild(dialog, id, L"output item dialog"), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+// A JSON string of a text (UTF-8 on writing).
+std::wstring jsonString(std::wstring_view text) {
+  std::wstring out = L"\"";
+  for (const wchar_t c : text) {
+    if (c == L'"' || c == L'\\') {
+      out += L'\\';
+      out += c;
+    } else if (c < 0x20) {
+      wchar_t escape[8];
+      swprintf(escape, 8, L"\\u%04x", static_cast<unsigned>(c));
+      out += escape;
+    } else {
+      out += c;
+    }
+  }
+  return out + L"\"";
+}
+
+std::wstring jsonList(const std::vector<std::wstring>& texts) {
+  std::vector<std::wstring> items;
+  for (const auto& t : texts) items.push_back(jsonString(t));
+  return L"[" + joined(items, L",") + L"]";
+}
+
+void excelExport(Run& run, const Environment& env) {
+  const std::wstring folder = japaneseFolder(env);
+  const std::wstring path = copySample(env, L"positions.efdx", folder + L"\\positions.efdx");
+  const std::wstring items_key = std::wstring(kSettingsKey) + L"\\EfdxExportProps";
+  deleteRegistryKey(items_key);
+
+  run.step(L"start with positions.efdx; no output items stored");
+  App app = App::start(env, quotedArgument(path));
+  HWND main = app.waitIdle();
+
+  run.step(L"the export button opens the output item dialog of plain records, every box checked");
+  PostMessageW(app.button(L"export_excel"), BM_CLICK, 0, 0);
+  HWND dialog = waitOutputItemDialog(app);
+  sameWindow(run, L"owner of the output item dialog", main, ownerOf(dialog));
+  run.equal(L"output item dialog title", L"出力項目の設定", windowText(dialog));
+  for (std::size_t i = 0; i < 32; ++i) {
+    const int id = ids::kPlainItemBoxes[i];
+    const std::wstring what = L"box " + num(id);
+    run.equal(what + L" text", std::wstring(kj::catalogue::output_items[i].label),
+              windowText(requireChild(dialog, id, L"output item dialog")));
+    run.flag(what + L" checked", true, boxChecked(dialog, id));
+  }
+  run.flag(L"a battery item box in the plain dialog", false, childById(dialog, ids::kBatteryTypeBox) != nullptr);
+  capture(run, env, dialog, L"output-item-dialog");
+
+  run.step(L"cancel: no message, nothing stored");
+  clickDialogButton(dialog, IDCANCEL);
+  waitGone(dialog, kWindowTimeout, L"the output item dialog to close on cancel");
+  app.waitIdle();
+  run.flag(L"the output item key after cancel", false, registryKeyExists(items_key));
+
+  run.step(L"keep seven columns of six items: uncheck every other box, OK");
+  const std::vector<std::wstring> keep = {L"lot_number", L"datetime", L"joint_size", L"exit_code",
+                                          L"coord",      L"worker"};
+  PostMessageW(app.button(L"export_excel"), BM_CLICK, 0, 0);
+  dialog = waitOutputItemDialog(app);
+  for (std::size_t i = 0; i < 32; ++i) {
+    const bool on = std::find(keep.begin(), keep.end(), kj::catalogue::output_items[i].key) != keep.end();
+    sendPlain(requireChild(dialog, ids::kPlainItemBoxes[i], L"output item dialog"), BM_SETCHECK,
+              on ? BST_CHECKED : BST_UNCHECKED, 0);
+  }
+  clickDialogButton(dialog, IDOK);
+  waitGone(dialog, kWindowTimeout, L"the output item dialog to close on OK");
+
+  run.step(L"the save dialog proposes positions as an Excel file; a name without extension gets .xls");
+  HWND save = waitFileDialog(app);
+  sameWindow(run, L"owner of the save dialog", main, ownerOf(save));
+  run.equal(L"proposed file name", L"positions", windowText(fileNameEdit(save)));
+  const auto types = comboItems(requireChild(save, ids::kFileTypeList, L"save dialog"));
+  run.equal(L"file types of the save dialog", quoted(L"Excel形式 (*.xls)"),
+            joined([&] {
+              std::vector<std::wstring> q;
+              for (const auto& t : types) q.push_back(quoted(t));
+              return q;
+            }()));
+  const std::wstring target = folder + L"\\融着 一覧";
+  chooseFile(save, target);
+  const MessageBoxView done =
+      expectMessageBox(run, app, {L"エクセル出力に成功しました。", ids::kTitle, Icon::information, {IDOK}});
+  answer(done, IDOK);
+
+  run.step(L"the choice is stored; the workbook is there");
+  for (std::size_t i = 0; i < 32; ++i) {
+    const std::wstring key(kj::catalogue::output_items[i].key);
+    const bool on = std::find(keep.begin(), keep.end(), key) != keep.end();
+    const auto v = readRegistryValue(items_key, key);
+    run.flag(L"output item " + key + L" stored as REG_DWORD", true, v && v->type == REG_DWORD);
+    run.equal(L"output item " + key + L" stored", on ? 1 : 0, v ? static_cast<long long>(v->number) : -1);
+  }
+  const std::wstring workbook = target + L".xls";
+  run.flag(L"the workbook " + workbook + L" exists", true, GetFileAttributesW(workbook.c_str()) != INVALID_FILE_ATTRIBUTES);
+
+  // What the workbook must hold, by the decoded records of the command-line
+  // tool; scripts/e2e reads the workbook back with an independent reader.
+  const JsonValue dump = cliDump(run, env, path);
+  std::vector<std::wstring> rows;
+  for (const JsonValue& r : dump["records"].array()) {
+    rows.push_back(jsonList({jsonText(r, "lot_number"), jsonText(r, "datetime"), barcodeText(r, "joint_size"),
+                             jsonText(r, "exit_code"), jsonText(r, "latitude_text"), jsonText(r, "longitude_text"),
+                             jsonText(r, "worker")}));
+  }
+  const std::wstring expected =
+      L"{\"workbook\":" + jsonString(L"融着 一覧.xls") + L",\"sheet\":" + jsonString(L"融着記録") +
+      L",\"groups\":" + jsonList({L"", L"", L"継手情報", L"融着記録", L"融着記録", L"融着記録", L"管理情報"}) +
+      L",\"headers\":" + jsonList({L"機体番号", L"日付/時刻", L"サイズ", L"終了状態(終了コード)", L"緯度", L"経度", L"施工者ID"}) +
+      L",\"formats\":" + jsonList({L"@", L"", L"@", L"", L"", L"", L"@"}) + L",\"rows\":[" + joined(rows, L",") + L"]}\n";
+  const std::string bytes = toUtf8(expected);
+  FILE* out = _wfopen((target + L".expected.json").c_str(), L"wb");
+  const bool written = out != nullptr && std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
+  if (out != nullptr) std::fclose(out);
+  run.flag(L"the expectation file was written", true, written);
+  exitApp(run, app);
+}
+
 // --- The print settings dialog ---
 
 namespace print_ids {
@@ -1238,6 +1372,7 @@ const std::vector<Scenario>& scenarios() {
       {L"startup_com_missing", L"a configured port that does not exist is reported at start", startupComMissing},
       {L"com_port_dialog", L"the COM port dialog writes and reads the registry settings", comPortDialog},
       {L"battery_records", L"battery records in the list and the battery detail dialog", batteryRecords},
+      {L"excel_export", L"the export button, the output item dialog, the save dialog and the workbook", excelExport},
       {L"print_settings", L"the print settings dialog: its contents, the typing limits, OK and キャンセル",
        printSettings},
       {L"kml_export", L"the KML command writes the map of the positioned records", kmlExport},

@@ -72,11 +72,12 @@ TEST(SheetWriter, OnlyAFailedOpenFailsTheSheet) {
     EXPECT_FALSE(writeEfdxSheet(selection, records, driver));
     EXPECT_EQ(driver.calls(), (std::vector<DriverCall>{call(L"open", {L"融着記録"})}));
   }
-  // Any later step may fail: the sheet goes on with the same calls and counts as written.
+  // Any later step but the data block may fail: the sheet goes on with the
+  // same calls and counts as written.
   const std::pair<std::wstring, std::size_t> failures[] = {
       {L"disableAlerts", 0}, {L"writeBlock", 0}, {L"merge", 0},    {L"merge", 1},
       {L"writeBlock", 1},    {L"setNumberFormat", 0}, {L"setNumberFormat", 1},
-      {L"writeBlock", 2},    {L"autoFitColumns", 0},  {L"drawGrid", 0},
+      {L"autoFitColumns", 0},  {L"drawGrid", 0},
   };
   for (const auto& [operation, occurrence] : failures) {
     RecordingDriver driver;
@@ -84,6 +85,15 @@ TEST(SheetWriter, OnlyAFailedOpenFailsTheSheet) {
     EXPECT_TRUE(writeEfdxSheet(selection, records, driver)) << toUtf8(operation) << " " << occurrence;
     EXPECT_EQ(driver.calls(), lotAndRemarksCalls()) << toUtf8(operation) << " " << occurrence;
   }
+}
+
+TEST(SheetWriter, ARefusedDataBlockFailsTheSheetAndEndsIt) {
+  RecordingDriver driver;
+  driver.failOn(L"writeBlock", 2);
+  EXPECT_FALSE(writeEfdxSheet(selectPlain({L"lot_number", L"remarks"}), labelledRecords<file::Efdx>(3), driver));
+  auto expected = lotAndRemarksCalls();
+  expected.resize(9);  // up to the data block; no widths, no grid
+  EXPECT_EQ(driver.calls(), expected);
 }
 
 TEST(SheetWriter, AllItemsMergeEveryGroupAndCoverTheFullWidth) {

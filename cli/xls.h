@@ -1,0 +1,21 @@
+#pragma once
+// The xls command: the workbook of a record file with every output item,
+// written by the native .xls writer.
+
+#include <string>
+#include <vector>
+
+namespace kj::cli {
+
+// Exit status when the workbook cannot be made: more records than one sheet
+// holds, or the file cannot be written.
+inline constexpr int exit_not_written = 5;
+
+// The path the workbook of `record_path` goes to without --output: the
+// record file's name with the extension ".xls", beside it.
+std::wstring defaultWorkbookPath(const std::wstring& record_path);
+
+// `args` are the arguments after "xls". Returns the exit status.
+int runXls(const std::vector<std::wstring>& args, std::string& out, std::string& err);
+
+}  // namespace kj::cli
