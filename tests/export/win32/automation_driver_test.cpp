@@ -11,6 +11,7 @@
 #include "export/sheet_writer.h"
 #include "tests/export/recording_driver.h"
 #include "tests/export/sheet_fixture.h"
+#include "tests/export/win32/automation_expectations.h"
 #include "tests/export/win32/fake_automation.h"
 
 namespace kj::sheet {
@@ -19,94 +20,18 @@ namespace {
 using com::CallKind;
 using test::AutomationArgument;
 using test::AutomationCall;
+using test::blockCalls;
 using test::bstr;
+using test::Calls;
 using test::FakeAutomation;
+using test::gridCalls;
 using test::i4;
+using test::on;
+using test::openCalls;
+using test::pageSetupCalls;
 using test::r8;
+using test::Rows;
 using test::textBlock;
-using Calls = std::vector<AutomationCall>;
-using Rows = std::vector<std::vector<std::wstring>>;
-
-AutomationCall on(std::wstring object, std::wstring member, CallKind kind,
-                  std::vector<AutomationArgument> arguments = {}) {
-  return {std::move(object), std::move(member), kind, std::move(arguments)};
-}
-
-Calls openCalls(const std::wstring& sheet_name) {
-  return {
-      on(L"Application", L"Visible", CallKind::put, {i4(0)}),
-      on(L"Application", L"Workbooks", CallKind::get),
-      on(L"Workbooks", L"Add", CallKind::get),
-      on(L"Application", L"ActiveSheet", CallKind::get),
-      on(L"Worksheet", L"Name", CallKind::put, {bstr(sheet_name)}),
-  };
-}
-
-Calls gridCalls(const std::wstring& range) {
-  const std::wstring r = L"Range(" + range + L")";
-  Calls calls = {on(L"Worksheet", L"Range", CallKind::get, {bstr(range)})};
-  for (const wchar_t* edge : {L"11", L"12"}) {
-    const std::wstring b = std::wstring(L"Borders(") + edge + L")";
-    calls.push_back(on(r, L"Borders", CallKind::get, {i4(std::stol(edge))}));
-    calls.push_back(on(b, L"LineStyle", CallKind::put, {i4(1)}));
-    calls.push_back(on(b, L"Weight", CallKind::put, {i4(2)}));
-    calls.push_back(on(b, L"ColorIndex", CallKind::put, {i4(-4105)}));
-  }
-  calls.push_back(on(r, L"BorderAround", CallKind::method, {i4(1), i4(2), i4(-4105)}));
-  return calls;
-}
-
-Calls pageSetupCalls(LONG paper, LONG orientation, LONG zoom, std::vector<double> margins_mm) {
-  Calls calls = {
-      on(L"Worksheet", L"PageSetup", CallKind::get),
-      on(L"PageSetup", L"PaperSize", CallKind::put, {i4(paper)}),
-      on(L"PageSetup", L"Orientation", CallKind::put, {i4(orientation)}),
-      on(L"PageSetup", L"Zoom", CallKind::put, {i4(zoom)}),
-  };
-  const wchar_t* members[] = {L"TopMargin", L"BottomMargin", L"LeftMargin", L"RightMargin"};
-  for (std::size_t i = 0; i < 4; ++i) {
-    calls.push_back(on(L"PageSetup", members[i], CallKind::put, {r8(margins_mm[i] * 2.8346456692913384)}));
-  }
-  return calls;
-}
-
-// The block's address, built independently of the driver's own helper.
-std::wstring blockRange(std::int32_t first_row, const Rows& rows) {
-  return L"A" + std::to_wstring(first_row) + L":" + columnLetters(rows.front().size()) +
-         std::to_wstring(first_row + static_cast<std::int32_t>(rows.size()) - 1);
-}
-
-Calls blockCalls(std::int32_t first_row, const Rows& rows) {
-  const std::wstring range = blockRange(first_row, rows);
-  return {on(L"Worksheet", L"Range", CallKind::get, {bstr(range)}),
-          on(L"Range(" + range + L")", L"Value", CallKind::put, {textBlock(rows)})};
-}
-
-// What one operation of the driver must send, as the recording driver saw
-// the operation.
-Calls expectedFor(const test::DriverCall& call) {
-  const auto& a = call.arguments;
-  if (call.operation == L"open") return openCalls(a.at(0));
-  if (call.operation == L"disableAlerts") return {on(L"Application", L"DisplayAlerts", CallKind::put, {i4(0)})};
-  if (call.operation == L"writeBlock") return blockCalls(std::stoi(a.at(0)), call.rows);
-  if (call.operation == L"setNumberFormat") {
-    return {on(L"Worksheet", L"Range", CallKind::get, {bstr(a.at(0))}),
-            on(L"Range(" + a.at(0) + L")", L"NumberFormatLocal", CallKind::put, {bstr(a.at(1))})};
-  }
-  if (call.operation == L"autoFitColumns") {
-    return {on(L"Worksheet", L"Columns", CallKind::get, {bstr(a.at(0))}),
-            on(L"Columns(" + a.at(0) + L")", L"AutoFit", CallKind::method)};
-  }
-  if (call.operation == L"merge") {
-    return {on(L"Worksheet", L"Range", CallKind::get, {bstr(a.at(0))}),
-            on(L"Range(" + a.at(0) + L")", L"Merge", CallKind::method)};
-  }
-  if (call.operation == L"drawGrid") return gridCalls(a.at(0));
-  if (call.operation == L"saveAs") return {on(L"Workbook", L"SaveAs", CallKind::method, {bstr(a.at(0)), i4(56)})};
-  if (call.operation == L"close") return {on(L"Application", L"Quit", CallKind::method)};
-  ADD_FAILURE() << "no expectation for an operation";
-  return {};
-}
 
 // Rows of texts and the views a TextRows needs.
 struct Block {
@@ -493,6 +418,8 @@ TEST(AutomationDriverSheet, WritesTheSheetTheBuilderAsks) {
   test::RecordingDriver recording;
   ASSERT_TRUE(writeEfdxSheet(selection, records, recording));
   recording.saveAs(L"C:\\data\\site1.xls");
+  recording.applyPageSetup(L"B5", false, 90, 10, 12, 14, 16);
+  recording.printOut();
   recording.close();
 
   FakeAutomation fake;
@@ -500,13 +427,11 @@ TEST(AutomationDriverSheet, WritesTheSheetTheBuilderAsks) {
     AutomationExcelDriver driver(fake.factory());
     ASSERT_TRUE(writeEfdxSheet(selection, records, driver));
     EXPECT_TRUE(driver.saveAs(L"C:\\data\\site1.xls"));
+    EXPECT_TRUE(driver.applyPageSetup(L"B5", false, 90, 10, 12, 14, 16));
+    EXPECT_TRUE(driver.printOut());
     driver.close();
   }
-  Calls expected;
-  for (const auto& call : recording.calls()) {
-    const Calls part = expectedFor(call);
-    expected.insert(expected.end(), part.begin(), part.end());
-  }
+  const Calls expected = test::expectedFor(recording.calls());
   ASSERT_GT(recording.calls().size(), 8u);
   EXPECT_EQ(fake.calls(), expected);
   expectOnlyHeldObjectsReferenced(fake, false);
