@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <iterator>
+#include <sstream>
 
 #include "base/text_encoding.h"
 
@@ -103,6 +104,12 @@ void PrintTo(const AutomationCall& call, std::ostream* out) {
   std::wstring text = call.object + L"." + call.member + L" " + kindText(call.kind) + L"(";
   for (std::size_t i = 0; i < call.arguments.size(); ++i) text += (i ? L", " : L"") + argumentText(call.arguments[i]);
   *out << toUtf8(text + L")");
+}
+
+std::string callLine(const AutomationCall& call) {
+  std::ostringstream out;
+  PrintTo(call, &out);
+  return out.str();
 }
 
 AutomationArgument i4(LONG value) { return {VT_I4, std::to_wstring(value), {}, {}}; }

@@ -47,6 +47,8 @@ struct AutomationCall {
 
 void PrintTo(const AutomationArgument& argument, std::ostream* out);
 void PrintTo(const AutomationCall& call, std::ostream* out);
+// The call as one line of UTF-8 text (what PrintTo writes), for call logs.
+std::string callLine(const AutomationCall& call);
 
 // How a call reached Invoke, for the checks of the call convention.
 struct InvokeFacts {
