@@ -150,7 +150,7 @@ PrintOutcome ExcelExport::print(const RecordSet& records, const std::wstring& ca
 template <class Record, class Selection>
 PrintOutcome ExcelExport::printSheet(const Selection& selection, const RecordVector<Record>& shown) {
   static const std::vector<Record> no_records;
-  const std::unique_ptr<sheet::ExcelDriver> driver = drivers_ ? drivers_() : nullptr;
+  const std::unique_ptr<sheet::ExcelDriver> driver = drivers_ ? drivers_(SheetPurpose::print) : nullptr;
   if (!driver) return PrintOutcome::generation_failed;
   const DriverCloser closer(*driver);
   if (!writeRecordSheet(selection, shown ? *shown : no_records, *driver)) return PrintOutcome::generation_failed;
@@ -193,7 +193,7 @@ ExportOutcome ExcelExport::convert(OutputItemVariant variant, Selection& selecti
   const std::optional<std::wstring> path = shell_.saveFileDialog(request);
   if (!path) return ExportOutcome::cancelled;
 
-  const std::unique_ptr<sheet::ExcelDriver> driver = drivers_ ? drivers_() : nullptr;
+  const std::unique_ptr<sheet::ExcelDriver> driver = drivers_ ? drivers_(SheetPurpose::workbook) : nullptr;
   if (!driver) return ExportOutcome::generation_failed;
   const DriverCloser closer(*driver);
   if (!writeRecordSheet(selection, records, *driver)) return ExportOutcome::generation_failed;

@@ -22,10 +22,14 @@
 
 namespace kj::app {
 
-// Makes an unopened spreadsheet driver for one export; null when there is no
-// way to write a workbook (the export then fails as a driver that cannot be
+// What a driver is made for: a workbook to save (any driver that writes .xls
+// files will do) or a sheet to print (only the spreadsheet application prints).
+enum class SheetPurpose { workbook, print };
+
+// Makes an unopened spreadsheet driver for one export or print; null when
+// there is no way to do it (the command then fails as a driver that cannot be
 // opened does).
-using SpreadsheetDriverFactory = std::function<std::unique_ptr<sheet::ExcelDriver>()>;
+using SpreadsheetDriverFactory = std::function<std::unique_ptr<sheet::ExcelDriver>(SheetPurpose)>;
 
 // How an export ended; the numbers 0-4 are the conversion's outcome codes.
 enum class ExportOutcome {

@@ -65,6 +65,8 @@ class AppTest : public ::testing::Test {
   // `no_driver` the window gets none.
   kj::test::RecordingDriver driver;
   int drivers_made = 0;
+  // What each driver was asked for, in order.
+  std::vector<SheetPurpose> purposes;
   bool no_driver = false;
 
   // Builds the window logic and runs its creation with `command_line`.
@@ -75,7 +77,8 @@ class AppTest : public ::testing::Test {
     }, [this](const std::wstring& name) -> std::unique_ptr<SerialPort> {
       opened_ports.push_back(name);
       return line ? kj::test::makeScriptedPort(line) : nullptr;
-    }, [this]() -> std::unique_ptr<sheet::ExcelDriver> {
+    }, [this](SheetPurpose purpose) -> std::unique_ptr<sheet::ExcelDriver> {
+      purposes.push_back(purpose);
       if (no_driver) return nullptr;
       ++drivers_made;
       return std::make_unique<ForwardingDriver>(driver);

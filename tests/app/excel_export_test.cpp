@@ -101,6 +101,7 @@ TEST_F(ExcelExportFlow, PlainRecordsAreConvertedWithTheChosenItems) {
   // One driver: the sheet of the two items over the three records, saved at
   // the chosen path, then closed.
   EXPECT_EQ(drivers_made, 1);
+  EXPECT_EQ(purposes, std::vector<SheetPurpose>{SheetPurpose::workbook});
   const auto& calls = driver.calls();
   EXPECT_EQ(operations(calls),
             (std::vector<std::wstring>{L"open", L"disableAlerts", L"writeBlock", L"merge", L"merge", L"writeBlock",

@@ -88,6 +88,8 @@ TEST_F(PrintFlow, BatteryRecordsArePrintedWithEveryItemAndThePageSettings) {
   EXPECT_TRUE(ui.output_items_shown.empty());
   EXPECT_EQ(ui.messages, (std::vector<ShownMessage>{question, shown(succeeded, MessageIcon::information)}));
   EXPECT_FALSE(state->busy());
+  // Only the spreadsheet application prints: the driver is asked for that.
+  EXPECT_EQ(purposes, std::vector<SheetPurpose>{SheetPurpose::print});
 }
 
 TEST_F(PrintFlow, CancelOrABlockWithoutSheetStopsAfterTheQuestion) {
