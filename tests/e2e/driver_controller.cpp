@@ -69,6 +69,13 @@ Controller::~Controller() {
   }
 }
 
+Controller Controller::startHeld(const std::wstring& sim_dir, std::vector<std::string> arguments) {
+  arguments.insert(arguments.begin(), "--held");
+  return start(sim_dir, arguments);
+}
+
+void Controller::go() { writeAtomically(file(L"go"), ""); }
+
 std::wstring Controller::file(const std::wstring& stem) const {
   return sim_dir_ + L"\\" + stem + L"-" + std::to_wstring(number_) + (stem == L"report" ? L".json" : L"");
 }

@@ -6,7 +6,9 @@
 // starts kj_controller_sim with them on a fresh pseudo-terminal linked where
 // the prefix's COM port points, writes ready-N (the terminal's path) once the
 // line exists, and when the simulator has ended, its report as report-N.json
-// and its exit status as exit-N. stop-N asks the service to end play N early.
+// and its exit status as exit-N. stop-N asks the service to end play N early;
+// a request whose first line is --held keeps the simulator stopped from the
+// moment its line exists until go-N appears.
 
 #include <optional>
 #include <string>
@@ -27,6 +29,12 @@ class Controller {
   // the line exists. Fails when sim_dir is empty or the service does not
   // answer in time.
   static Controller start(const std::wstring& sim_dir, const std::vector<std::string>& arguments);
+  // The same, but the simulator is held frozen once its line exists, until
+  // go(): the program can open the line and wait before the controller sends
+  // anything.
+  static Controller startHeld(const std::wstring& sim_dir, std::vector<std::string> arguments);
+  // Lets a held simulator play.
+  void go();
 
   Controller(Controller&& other) noexcept;
   Controller& operator=(Controller&&) = delete;

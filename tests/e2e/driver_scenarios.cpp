@@ -1183,14 +1183,13 @@ void receiveAndSave(Run& run, const Environment& env) {
   app.waitIdle();
   run.step(L"choose " + env.com_port + L" in the COM port dialog");
   choosePortInDialog(run, app, env.com_port);
-  // The controller's operator sends a moment after 取込開始.
-  run.step(L"the simulator waits 2 s, then sends positions.efdx at 400 bytes/s");
-  Controller controller =
-      Controller::start(env.sim_dir, {"--start-delay", "2000", "--rate", "400", linuxPath(sample)});
-
+  Controller controller = Controller::startHeld(env.sim_dir, {"--rate", "400", linuxPath(sample)});
   HWND progress = startReceive(run, app);
   HWND text = requireChild(progress, kProgressText, L"progress window");
   run.equal(L"progress text before the controller sends", kWaitingText, windowText(text));
+  // The operator sends from the controller once the program waits.
+  run.step(L"the simulator sends positions.efdx at 400 bytes/s");
+  controller.go();
 
   run.step(L"the records arrive: the text counts them and the bar follows");
   HWND bar = requireChild(progress, kProgressBar, L"progress window");
@@ -1244,10 +1243,10 @@ void receiveDeclined(Run& run, const Environment& env) {
   writeRegistryText(kSettingsKey, L"COM", env.com_port);
   App app = App::start(env, L"");
   app.waitIdle();
-  Controller controller =
-      Controller::start(env.sim_dir, {"--start-delay", "2000", linuxPath(env.sample(L"battery.efdx"))});
   const std::vector<std::wstring> work_files = filesIn(env.work);
+  Controller controller = Controller::startHeld(env.sim_dir, {linuxPath(env.sample(L"battery.efdx"))});
   HWND progress = startReceive(run, app);
+  controller.go();
 
   run.step(L"cancel the save dialog: the question; Cancel brings the dialog back");
   HWND dialog = waitSaveDialog(app);
@@ -1321,9 +1320,10 @@ void receiveNak(Run& run, const Environment& env) {
   run.step(L"a controller that sends NAK in place of byte 200 of positions.efdx");
   App app = App::start(env, L"");
   app.waitIdle();
-  Controller controller = Controller::start(
-      env.sim_dir, {"--start-delay", "2000", "--nak-at", "200", linuxPath(env.sample(L"positions.efdx"))});
+  Controller controller =
+      Controller::startHeld(env.sim_dir, {"--nak-at", "200", linuxPath(env.sample(L"positions.efdx"))});
   HWND progress = startReceive(run, app);
+  controller.go();
   run.step(L"the transfer fails: no save dialog, the commands come back");
   const JsonValue report = controller.waitReport(kPlayTimeout);
   run.equal(L"simulator outcome", L"nak_sent", fromUtf8(report["outcome"].string()));
