@@ -4,9 +4,13 @@
 #include <cstdio>
 #include <cwchar>
 #include <cwctype>
+#include <cstring>
+#include <fstream>
+#include <iterator>
 #include <map>
 
 #include "record/field_catalogue.h"
+#include "tests/e2e/driver_controller.h"
 #include "tests/e2e/driver_expected.h"
 #include "tests/support/json_reader.h"
 
@@ -1354,6 +1358,298 @@ void screenshots(Run& run, const Environment& env) {
   exitApp(run, app);
 }
 
+// --- Receiving from the controller simulator ---
+
+constexpr wchar_t kWaitingText[] = L"EFコントローラーからデータを送信して下さい(取込中止ボタンで取消できます)。";
+constexpr wchar_t kProgressPrefix[] = L"データ処理中です。(";
+constexpr int kProgressBar = 1056;
+constexpr int kProgressText = 1058;
+constexpr Millis kPlayTimeout{30000};
+
+std::string readFileBytes(const std::wstring& path) {
+  std::ifstream in(path.c_str(), std::ios::binary);
+  if (!in) fail(L"cannot read " + path);
+  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+// The names in a folder, sorted.
+std::vector<std::wstring> filesIn(const std::wstring& folder) {
+  std::vector<std::wstring> names;
+  WIN32_FIND_DATAW found{};
+  HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return names;
+  do {
+    names.emplace_back(found.cFileName);
+  } while (FindNextFileW(search, &found));
+  FindClose(search);
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+bool fileExists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+HWND findProgressWindow(App& app) {
+  for (HWND w : topWindows(app.pid(), L"#32770")) {
+    if (windowVisible(w) && childById(w, kProgressText) && childById(w, kProgressBar)) return w;
+  }
+  return nullptr;
+}
+
+HWND waitProgressWindow(App& app) {
+  return waitFor(kWindowTimeout, L"the progress window", [&] { return findProgressWindow(app); });
+}
+
+// The buttons of the window while a receive runs: abort, print settings,
+// about and exit only.
+void expectReceivingButtons(Run& run, App& app) {
+  for (const std::wstring& name : expected::kButtonNames) {
+    const bool want = name == L"abort_ef" || name == L"printer_setting" || name == L"about" || name == L"exit";
+    run.equal(L"button " + name + L" enabled while receiving", want, windowEnabled(app.button(name)));
+  }
+}
+
+// Waits until the buttons are those of the idle window again.
+void expectButtonsBack(Run& run, App& app, bool loaded) {
+  settle(kWindowTimeout, [&] { return windowEnabled(app.button(L"recieve_ef")); });
+  expectButtons(run, app, loaded);
+}
+
+// Sets the configured port through the COM port dialog.
+void choosePortInDialog(Run& run, App& app, const std::wstring& port) {
+  ComDialog d = openComDialog(run, app);
+  sendPlain(d.list, CB_SETCURSEL, static_cast<WPARAM>(indexOf(d.items, port)), 0);
+  closeComDialogWith(d.dialog, IDOK);
+  settle(kWindowTimeout, [&] {
+    const auto v = readRegistryValue(kSettingsKey, L"COM");
+    return v && v->text == port;
+  });
+  expectSetting(run, L"COM", REG_SZ, port, 0);
+}
+
+// Presses 取込開始 and checks the progress window as it opens.
+HWND startReceive(Run& run, App& app) {
+  run.step(L"press 取込開始: the progress window opens, the commands are those of a receive");
+  PostMessageW(app.button(L"recieve_ef"), BM_CLICK, 0, 0);
+  HWND progress = waitProgressWindow(app);
+  run.equal(L"progress window title", L"通信中", windowText(progress));
+  sameWindow(run, L"owner of the progress window", app.main(), ownerOf(progress));
+  const RECT main_rect = windowRect(app.main());
+  const RECT rect = windowRect(progress);
+  run.equal(L"progress window left edge", main_rect.left + 60, rect.left);
+  run.equal(L"progress window top edge", main_rect.top, rect.top);
+  run.flag(L"progress window has a close box",
+           false, (GetWindowLongW(progress, GWL_STYLE) & WS_SYSMENU) != 0);
+  HWND bar = requireChild(progress, kProgressBar, L"progress window");
+  run.equal(L"progress bar upper limit", 100, static_cast<long long>(sendPlain(bar, PBM_GETRANGE, FALSE, 0)));
+  run.equal(L"progress bar lower limit", 0, static_cast<long long>(sendPlain(bar, PBM_GETRANGE, TRUE, 0)));
+  expectReceivingButtons(run, app);
+  return progress;
+}
+
+// The bytes the receiver wrote to the controller, from the simulator's report.
+std::vector<long long> bytesReceived(const JsonValue& report) {
+  std::vector<long long> bytes;
+  for (const JsonValue& b : report["received"].array()) bytes.push_back(static_cast<long long>(b["byte"].number()));
+  return bytes;
+}
+
+std::wstring byteList(const std::vector<long long>& bytes) {
+  std::vector<std::wstring> parts;
+  for (const long long b : bytes) parts.push_back(num(b));
+  return L"[" + joined(parts) + L"]";
+}
+
+// A save dialog of the program: the file dialog with the file name box.
+HWND waitSaveDialog(App& app) { return waitFileDialog(app); }
+
+void receiveAndSave(Run& run, const Environment& env) {
+  deleteRegistryKey(kSettingsKey);
+  const std::wstring sample = env.sample(L"positions.efdx");
+  App app = App::start(env, L"");
+  app.waitIdle();
+  run.step(L"choose " + env.com_port + L" in the COM port dialog");
+  choosePortInDialog(run, app, env.com_port);
+  Controller controller = Controller::startHeld(env.sim_dir, {"--rate", "400", linuxPath(sample)});
+  HWND progress = startReceive(run, app);
+  HWND text = requireChild(progress, kProgressText, L"progress window");
+  run.equal(L"progress text before the controller sends", kWaitingText, windowText(text));
+  // The operator sends from the controller once the program waits.
+  run.step(L"the simulator sends positions.efdx at 400 bytes/s");
+  controller.go();
+
+  run.step(L"the records arrive: the text counts them and the bar follows");
+  HWND bar = requireChild(progress, kProgressBar, L"progress window");
+  std::wstring shown;
+  long long position = -1;
+  waitFor(kPlayTimeout, L"a progress text with the records received", [&] {
+    if (!windowExists(text)) fail(L"the progress window closed before it showed a record");
+    const std::wstring before = windowText(text);
+    position = static_cast<long long>(sendPlain(bar, PBM_GETPOS, 0, 0));
+    shown = windowText(text);
+    return shown == before && shown.rfind(kProgressPrefix, 0) == 0 && shown != std::wstring(kProgressPrefix) + L"5/5)";
+  });
+  const std::wstring counts = shown.substr(std::wcslen(kProgressPrefix));
+  const long long n = std::stoll(counts);
+  run.equal(L"progress text", std::wstring(kProgressPrefix) + num(n) + L"/5)", shown);
+  run.equal(L"progress bar position for " + num(n) + L" of 5", n * 100 / 5, position);
+  if (!env.shots.empty()) capture(run, env, progress, L"progress-window");
+
+  run.step(L"the save dialog proposes the time-stamp name; save as received (no extension)");
+  HWND dialog = waitSaveDialog(app);
+  sameWindow(run, L"owner of the save dialog", app.main(), ownerOf(dialog));
+  const std::wstring proposed = windowText(fileNameEdit(dialog));
+  const bool stamp = proposed.size() == 16 && proposed[4] == L'_' && proposed[9] == L'_' &&
+                     std::all_of(proposed.begin(), proposed.end(), [](wchar_t c) { return c == L'_' || std::iswdigit(c); });
+  run.isTrue(L"the proposed name " + quoted(proposed) + L" is YYYY_MMDD_hhmmss", stamp);
+  if (HWND types = childById(dialog, ids::kFileTypeList)) {
+    run.equal(L"file types of the save dialog", L"融着記録 (*.efdx)", joined(comboItems(types)));
+  }
+  const std::wstring saved = env.work + L"\\received";
+  chooseFile(dialog, saved);
+
+  run.step(L"the records are shown, saved byte for byte, the progress window is gone");
+  expectRows(run, app, expected::positions());
+  expectStatus(run, app, expected::positions().status);
+  waitGone(progress, kWindowTimeout, L"the progress window to close");
+  expectButtonsBack(run, app, true);
+  run.isTrue(L"the saved file " + saved + L".efdx exists", fileExists(saved + L".efdx"));
+  run.isTrue(L"the saved file holds exactly the bytes of the sample sent",
+             readFileBytes(saved + L".efdx") == readFileBytes(sample));
+  HWND detail = app.waitDetail();
+  run.equal(L"detail dialog title", saved + L".efdx", windowText(detail));
+
+  const JsonValue report = controller.waitReport(kPlayTimeout);
+  run.equal(L"simulator outcome", L"completed", fromUtf8(report["outcome"].string()));
+  run.equal(L"bytes the program sent the controller", L"[6, 6]", byteList(bytesReceived(report)));
+  exitApp(run, app);
+}
+
+void receiveDeclined(Run& run, const Environment& env) {
+  deleteRegistryKey(kSettingsKey);
+  writeRegistryText(kSettingsKey, L"COM", env.com_port);
+  App app = App::start(env, L"");
+  app.waitIdle();
+  const std::vector<std::wstring> work_files = filesIn(env.work);
+  Controller controller = Controller::startHeld(env.sim_dir, {linuxPath(env.sample(L"battery.efdx"))});
+  HWND progress = startReceive(run, app);
+  controller.go();
+
+  run.step(L"cancel the save dialog: the question; Cancel brings the dialog back");
+  HWND dialog = waitSaveDialog(app);
+  clickDialogButton(dialog, IDCANCEL);
+  waitGone(dialog, kWindowTimeout, L"the save dialog to close");
+  const ExpectedBox question{L"データを保存しなくてもよろしいですか?", ids::kTitle, Icon::warning, {IDOK, IDCANCEL}};
+  answer(expectMessageBox(run, app, question), IDCANCEL);
+  dialog = waitSaveDialog(app);
+
+  run.step(L"cancel again and OK: the records are shown unsaved");
+  clickDialogButton(dialog, IDCANCEL);
+  waitGone(dialog, kWindowTimeout, L"the save dialog to close");
+  answer(expectMessageBox(run, app, question), IDOK);
+  expectRows(run, app, expected::battery());
+  expectStatus(run, app, expected::battery().status);
+  waitGone(progress, kWindowTimeout, L"the progress window to close");
+  expectButtonsBack(run, app, true);
+  run.equal(L"detail dialog title of unsaved records", L"", windowText(app.waitDetail()));
+  run.equal(L"files of the work folder after declining to save", joined(work_files), joined(filesIn(env.work)));
+  run.equal(L"simulator outcome", L"completed", fromUtf8(controller.waitReport(kPlayTimeout)["outcome"].string()));
+  exitApp(run, app);
+}
+
+// A receive that ends without a block: no save dialog, no message, the
+// commands come back.
+void expectEndedWithoutBlock(Run& run, App& app, HWND progress) {
+  waitGone(progress, kWindowTimeout, L"the progress window to close");
+  expectButtonsBack(run, app, false);
+  Sleep(500);
+  for (HWND w : topWindows(app.pid(), L"#32770")) {
+    if (windowVisible(w) && childById(w, ids::kFileNameBox)) fail(L"a save dialog opened after a failed receive");
+  }
+  if (HWND box = findMessageBox(app.pid())) fail(L"unexpected message box " + quoted(readMessageBox(box).text));
+  expectEmptyDisplay(run, app);
+}
+
+void receiveAbort(Run& run, const Environment& env) {
+  deleteRegistryKey(kSettingsKey);
+  writeRegistryText(kSettingsKey, L"COM", env.com_port);
+  run.step(L"a controller that sends nothing");
+  Controller controller = Controller::start(env.sim_dir, {"--nothing", "--hold", "20000"});
+  App app = App::start(env, L"");
+  app.waitIdle();
+  HWND progress = startReceive(run, app);
+  Sleep(300);
+
+  run.step(L"press 取込中止: the receive ends, nothing was sent to the controller");
+  PostMessageW(app.button(L"abort_ef"), BM_CLICK, 0, 0);
+  expectEndedWithoutBlock(run, app, progress);
+
+  controller.stop();
+  const JsonValue report = controller.waitReport(kPlayTimeout);
+  run.equal(L"bytes the program sent the controller", L"[]", byteList(bytesReceived(report)));
+
+  // A fresh line for the second receive: under Wine a pseudo-terminal that a
+  // program has configured once refuses the line settings of the next open
+  // (tcsetattr fails in the serial driver); a real port does not.
+  run.step(L"a second receive starts, and is aborted again");
+  Controller second = Controller::start(env.sim_dir, {"--nothing", "--hold", "20000"});
+  progress = startReceive(run, app);
+  PostMessageW(app.button(L"abort_ef"), BM_CLICK, 0, 0);
+  expectEndedWithoutBlock(run, app, progress);
+  second.stop();
+  (void)second.waitReport(kPlayTimeout);
+  exitApp(run, app);
+}
+
+void receiveNak(Run& run, const Environment& env) {
+  deleteRegistryKey(kSettingsKey);
+  writeRegistryText(kSettingsKey, L"COM", env.com_port);
+  run.step(L"a controller that sends NAK in place of byte 200 of positions.efdx");
+  App app = App::start(env, L"");
+  app.waitIdle();
+  Controller controller =
+      Controller::startHeld(env.sim_dir, {"--nak-at", "200", linuxPath(env.sample(L"positions.efdx"))});
+  HWND progress = startReceive(run, app);
+  controller.go();
+  run.step(L"the transfer fails: no save dialog, the commands come back");
+  const JsonValue report = controller.waitReport(kPlayTimeout);
+  run.equal(L"simulator outcome", L"nak_sent", fromUtf8(report["outcome"].string()));
+  expectEndedWithoutBlock(run, app, progress);
+  run.equal(L"bytes the program sent the controller", L"[6]", byteList(bytesReceived(report)));
+  exitApp(run, app);
+}
+
+void receivePortFails(Run& run, const Environment& env) {
+  deleteRegistryKey(kSettingsKey);
+  writeRegistryText(kSettingsKey, L"COM", L"COM42");
+  App app = App::start(env, L"");
+  answer(expectMessageBox(run, app, {L"設定されているCOMポート(COM42)が存在しません。", ids::kTitle, Icon::error, {IDOK}}),
+         IDOK);
+  app.waitIdle();
+  run.step(L"press 取込開始 with a port that does not exist");
+  PostMessageW(app.button(L"recieve_ef"), BM_CLICK, 0, 0);
+  answer(expectMessageBox(run, app, {L"選択されたCOMポートを開くことができません。", ids::kTitle, Icon::error, {IDOK}}),
+         IDOK);
+  app.waitIdle();
+  run.flag(L"a progress window exists", false, findProgressWindow(app) != nullptr);
+  expectButtons(run, app, false);
+  exitApp(run, app);
+}
+
+void receiveClose(Run& run, const Environment& env) {
+  deleteRegistryKey(kSettingsKey);
+  writeRegistryText(kSettingsKey, L"COM", env.com_port);
+  Controller controller = Controller::start(env.sim_dir, {"--nothing", "--hold", "20000"});
+  App app = App::start(env, L"");
+  app.waitIdle();
+  startReceive(run, app);
+  run.step(L"close the window during the receive: the question, Yes ends the program with 0");
+  postClose(app.main());
+  answer(expectMessageBox(run, app, {L"終了してもよろしいですか?", ids::kTitle, Icon::question, {IDYES, IDNO}}), IDYES);
+  run.equal(L"exit code after closing during a receive", 0, app.waitExit(L"the end after closing during a receive"));
+  controller.stop();
+  (void)controller.waitReport(kPlayTimeout);
+}
+
 }  // namespace
 
 const std::vector<Scenario>& scenarios() {
@@ -1372,6 +1668,13 @@ const std::vector<Scenario>& scenarios() {
       {L"startup_com_missing", L"a configured port that does not exist is reported at start", startupComMissing},
       {L"com_port_dialog", L"the COM port dialog writes and reads the registry settings", comPortDialog},
       {L"battery_records", L"battery records in the list and the battery detail dialog", batteryRecords},
+      {L"receive_and_save", L"a block from the simulator: progress window, save dialog, saved bytes, list",
+       receiveAndSave},
+      {L"receive_declined", L"declining to save asks first; the records are shown unsaved", receiveDeclined},
+      {L"receive_abort", L"abort while waiting for the controller; a second receive", receiveAbort},
+      {L"receive_nak", L"a NAK in the middle ends the receive without a save dialog", receiveNak},
+      {L"receive_port_fails", L"a port that cannot be opened is reported", receivePortFails},
+      {L"receive_close", L"closing the program during a receive ends it cleanly", receiveClose},
       {L"excel_export", L"the export button, the output item dialog, the save dialog and the workbook", excelExport},
       {L"print_settings", L"the print settings dialog: its contents, the typing limits, OK and キャンセル",
        printSettings},
