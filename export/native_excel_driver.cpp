@@ -114,10 +114,10 @@ bool NativeExcelDriver::writeBlock(std::int32_t first_row, const TextRows& rows)
     }
   }
   const std::uint32_t columns = static_cast<std::uint32_t>(column_count);
-  std::vector<bool> text_column(columns);
+  std::vector<std::uint8_t> text_column(columns);
   for (std::int64_t r = 0; r < row_count; ++r) {
     const std::uint32_t row = static_cast<std::uint32_t>(first_row - 1 + r);
-    for (std::uint32_t c = 0; c < columns; ++c) text_column[c] = sheet_->isTextFormat(row, c);
+    sheet_->textFormats(row, text_column);
     const std::span<const std::wstring_view> texts = rows.row(static_cast<std::size_t>(r));
     for (std::uint32_t c = 0; c < columns; ++c) {
       const std::wstring_view text = texts[c];

@@ -241,6 +241,14 @@ bool Worksheet::isTextFormat(std::uint32_t row, std::uint32_t column) const {
   return false;
 }
 
+void Worksheet::textFormats(std::uint32_t row, std::span<std::uint8_t> text) const {
+  std::fill(text.begin(), text.end(), std::uint8_t{0});
+  for (const auto& [range, is_text] : formats_) {
+    if (row < range.first_row || row > range.last_row) continue;
+    for (std::uint32_t c = range.first_column; c <= range.last_column && c < text.size(); ++c) text[c] = is_text;
+  }
+}
+
 void Worksheet::merge(const CellRange& range) {
   if (range.singleCell()) return;
   CellRange merged = range;

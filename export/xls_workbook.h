@@ -120,6 +120,8 @@ class Worksheet {
   // The number format of `range`: text or general; the latest wins.
   void setNumberFormat(const CellRange& range, bool text);
   bool isTextFormat(std::uint32_t row, std::uint32_t column) const;
+  // isTextFormat of the first `text.size()` columns of `row`, at once.
+  void textFormats(std::uint32_t row, std::span<std::uint8_t> text) const;
   const std::vector<std::pair<CellRange, bool>>& formats() const { return formats_; }
 
   void addGrid(const CellRange& range) { grids_.push_back(range); }
