@@ -110,7 +110,7 @@ bool NativeExcelDriver::writeBlock(std::int32_t first_row, const TextRows& rows)
   // A text the sheet cannot hold refuses the whole block before any cell changes.
   for (std::int64_t r = 0; r < row_count; ++r) {
     for (const std::wstring_view text : rows.row(static_cast<std::size_t>(r))) {
-      if (text.size() > xls::max_text_units || xls::toUtf16(text).size() > xls::max_text_units) return false;
+      if (text.size() * 2 > xls::max_text_units && xls::utf16Length(text) > xls::max_text_units) return false;
     }
   }
   const std::uint32_t columns = static_cast<std::uint32_t>(column_count);

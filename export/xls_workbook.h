@@ -51,8 +51,11 @@ bool isFullWidth(char32_t c);
 // A text as UTF-16 units (code points above U+FFFF as surrogate pairs; what
 // UTF-16 cannot hold becomes U+FFFD).
 std::u16string toUtf16(std::wstring_view text);
+void appendUtf16(std::wstring_view text, std::u16string& out);
+// The number of UTF-16 units of a text.
+std::size_t utf16Length(std::wstring_view text);
 
-// The shared texts, each stored once in the order first added, already in
+// The shared texts, each stored once in the order first added (at most 2^25 - 2 of them), already in
 // the form the shared string table writes them (a 16-bit count of units, an
 // option byte, then one byte per unit when every unit is below 256, else two).
 class StringTable {
@@ -80,8 +83,10 @@ class StringTable {
   std::vector<std::unique_ptr<std::uint8_t[]>> chunks_;
   std::size_t chunk_used_ = 0;
   std::vector<std::uint32_t> offsets_;  // chunk << 20 | offset in the chunk
-  std::vector<std::uint32_t> slots_;    // open addressing: index + 1, 0 = free
+  std::unique_ptr<std::uint32_t[]> slots_;  // open addressing: hash bits | index + 1, 0 = free
+  std::size_t slot_count_ = 0;
   std::vector<std::uint8_t> scratch_;
+  std::u16string units_;
 };
 
 struct PageSetup {
