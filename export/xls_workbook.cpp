@@ -102,11 +102,19 @@ std::unique_ptr<std::uint32_t[]> freshSlots(std::size_t count) {
 
 std::uint16_t get16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
 
-std::uint64_t hashBytes(const std::uint8_t* p, std::size_t n) {
+// The hash of a text is taken over its UTF-16 units, so that it can be known
+// before the text is stored (and a slot fetched ahead of need).
+struct UnitHash {
   std::uint64_t h = 0xcbf29ce484222325ull;
-  for (std::size_t i = 0; i < n; ++i) h = (h ^ p[i]) * 0x100000001b3ull;
-  return h ^ (h >> 29);
-}
+  void add(std::uint32_t unit) { h = (h ^ unit) * 0x100000001b3ull; }
+  std::uint64_t done() const {
+    std::uint64_t x = h;
+    x ^= x >> 33;
+    x *= 0xff51afd7ed558ccdull;
+    x ^= x >> 33;
+    return x;
+  }
+};
 
 std::size_t encodedSize(const std::uint8_t* e) {
   const std::size_t units = get16(e);
@@ -158,7 +166,11 @@ void StringTable::grow() {
   const std::size_t mask = count - 1;
   for (std::uint32_t index = 0; index < size(); ++index) {
     const std::span<const std::uint8_t> e = encoded(index);
-    const std::uint64_t hash = hashBytes(e.data(), e.size());
+    UnitHash h;
+    const std::size_t units = get16(e.data());
+    const bool wide = e[2] & 1;
+    for (std::size_t u = 0; u < units; ++u) h.add(wide ? get16(e.data() + 3 + 2 * u) : e[3 + u]);
+    const std::uint64_t hash = h.done();
     std::size_t i = hash & mask;
     while (slots[i] != 0) i = (i + 1) & mask;
     slots[i] = tagOf(hash) | (index + 1);
@@ -167,7 +179,31 @@ void StringTable::grow() {
   slot_count_ = count;
 }
 
-std::optional<std::uint32_t> StringTable::add(std::wstring_view text) {
+std::uint64_t StringTable::hashOf(std::wstring_view text) {
+  UnitHash h;
+  forEachCodePoint(text, [&](char32_t c) {
+    if (c > 0x10FFFF) c = 0xFFFD;
+    if (c >= 0x10000) {
+      h.add(0xD800 + ((c - 0x10000) >> 10));
+      h.add(0xDC00 + ((c - 0x10000) & 0x3FF));
+    } else {
+      h.add(c);
+    }
+  });
+  return h.done();
+}
+
+void StringTable::prefetch(std::uint64_t hash) const {
+#if defined(__GNUC__) || defined(__clang__)
+  __builtin_prefetch(&slots_[hash & (slot_count_ - 1)]);
+#else
+  (void)hash;
+#endif
+}
+
+std::optional<std::uint32_t> StringTable::add(std::wstring_view text) { return add(text, hashOf(text)); }
+
+std::optional<std::uint32_t> StringTable::add(std::wstring_view text, std::uint64_t hash) {
   units_.clear();
   appendUtf16(text, units_);
   if (units_.size() > max_text_units) return std::nullopt;
@@ -181,7 +217,6 @@ std::optional<std::uint32_t> StringTable::add(std::wstring_view text) {
     *out++ = static_cast<std::uint8_t>(u);
     if (wide) *out++ = static_cast<std::uint8_t>(u >> 8);
   }
-  const std::uint64_t hash = hashBytes(scratch_.data(), scratch_.size());
   const std::uint32_t tag = tagOf(hash);
   const std::size_t mask = slot_count_ - 1;
   std::size_t i = hash & mask;
@@ -235,11 +270,15 @@ std::uint32_t Worksheet::valueColumnCount(std::uint32_t row) const {
 }
 
 bool Worksheet::setText(std::uint32_t row, std::uint32_t column, std::wstring_view text) {
+  return setText(row, column, text, StringTable::hashOf(text));
+}
+
+bool Worksheet::setText(std::uint32_t row, std::uint32_t column, std::wstring_view text, std::uint64_t hash) {
   if (text.empty()) {
     clear(row, column);
     return true;
   }
-  const std::optional<std::uint32_t> index = strings_.add(text);
+  const std::optional<std::uint32_t> index = strings_.add(text, hash);
   if (!index) return false;
   slot(row, column) = *index + 1;
   return true;

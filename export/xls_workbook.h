@@ -68,6 +68,12 @@ class StringTable {
   // The index of `text` (added when new); none when it is longer than
   // max_text_units or the table is full.
   std::optional<std::uint32_t> add(std::wstring_view text);
+  // The same with the text's hashOf, known beforehand.
+  std::optional<std::uint32_t> add(std::wstring_view text, std::uint64_t hash);
+  static std::uint64_t hashOf(std::wstring_view text);
+  // Asks the processor for the slot of a text of this hash ahead of its add:
+  // a row's texts are looked up with their slots on the way.
+  void prefetch(std::uint64_t hash) const;
   std::uint32_t size() const { return static_cast<std::uint32_t>(offsets_.size()); }
 
   // The string table form of text `index`.
@@ -114,6 +120,7 @@ class Worksheet {
   // False when the text cannot be stored (too long, table full); the cell is
   // then unchanged.
   bool setText(std::uint32_t row, std::uint32_t column, std::wstring_view text);
+  bool setText(std::uint32_t row, std::uint32_t column, std::wstring_view text, std::uint64_t hash);
   void setNumber(std::uint32_t row, std::uint32_t column, double value, std::uint16_t width);
   void clear(std::uint32_t row, std::uint32_t column);
   CellValue value(std::uint32_t row, std::uint32_t column) const;
