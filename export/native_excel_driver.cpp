@@ -110,24 +110,33 @@ bool NativeExcelDriver::writeBlock(std::int32_t first_row, const TextRows& rows)
   // A text the sheet cannot hold refuses the whole block before any cell changes.
   for (std::int64_t r = 0; r < row_count; ++r) {
     for (const std::wstring_view text : rows.row(static_cast<std::size_t>(r))) {
-      if (text.size() > xls::max_text_units || xls::toUtf16(text).size() > xls::max_text_units) return false;
+      if (text.size() * 2 > xls::max_text_units && xls::utf16Length(text) > xls::max_text_units) return false;
     }
   }
   const std::uint32_t columns = static_cast<std::uint32_t>(column_count);
-  std::vector<bool> text_column(columns);
+  std::vector<std::uint8_t> text_column(columns);
+  std::vector<std::uint8_t> is_number(columns);
+  std::vector<std::uint64_t> hashes(columns);
   for (std::int64_t r = 0; r < row_count; ++r) {
     const std::uint32_t row = static_cast<std::uint32_t>(first_row - 1 + r);
-    for (std::uint32_t c = 0; c < columns; ++c) text_column[c] = sheet_->isTextFormat(row, c);
+    sheet_->textFormats(row, text_column);
     const std::span<const std::wstring_view> texts = rows.row(static_cast<std::size_t>(r));
+    // Numbers first; the texts' table slots are fetched while the row is read.
     for (std::uint32_t c = 0; c < columns; ++c) {
       const std::wstring_view text = texts[c];
+      is_number[c] = 0;
       if (!text_column[c]) {
         if (const std::optional<double> number = plainDecimal(text)) {
           sheet_->setNumber(row, c, *number, static_cast<std::uint16_t>(text.size()));
+          is_number[c] = 1;
           continue;
         }
       }
-      if (!sheet_->setText(row, c, text)) return false;
+      hashes[c] = xls::StringTable::hashOf(text);
+      sheet_->strings().prefetch(hashes[c]);
+    }
+    for (std::uint32_t c = 0; c < columns; ++c) {
+      if (!is_number[c] && !sheet_->setText(row, c, texts[c], hashes[c])) return false;
     }
   }
   return true;

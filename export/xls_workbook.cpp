@@ -4,6 +4,7 @@
 #include <array>
 #include <cstring>
 
+#include "base/memory_advice.h"
 #include "export/compound_file.h"
 
 namespace kj::xls {
@@ -56,9 +57,7 @@ TextMeasure measureText(std::wstring_view text) {
   return m;
 }
 
-std::u16string toUtf16(std::wstring_view text) {
-  std::u16string out;
-  out.reserve(text.size());
+void appendUtf16(std::wstring_view text, std::u16string& out) {
   forEachCodePoint(text, [&](char32_t c) {
     if (c > 0x10FFFF) c = 0xFFFD;
     if (c >= 0x10000) {
@@ -68,25 +67,54 @@ std::u16string toUtf16(std::wstring_view text) {
       out.push_back(static_cast<char16_t>(c));
     }
   });
+}
+
+std::u16string toUtf16(std::wstring_view text) {
+  std::u16string out;
+  out.reserve(text.size());
+  appendUtf16(text, out);
   return out;
+}
+
+std::size_t utf16Length(std::wstring_view text) {
+  std::size_t n = 0;
+  forEachCodePoint(text, [&](char32_t c) { n += (c >= 0x10000 && c <= 0x10FFFF) ? 2 : 1; });
+  return n;
 }
 
 // ---------------------------------------------------------------- string table
 
 namespace {
-constexpr std::size_t chunk_bits = 20;
+constexpr std::size_t chunk_bits = 22;
 constexpr std::size_t chunk_size = std::size_t{1} << chunk_bits;
 constexpr std::size_t max_chunks = std::size_t{1} << (32 - chunk_bits);
 // Each entry: width (2 bytes), lines (2 bytes), then the string table form.
 constexpr std::size_t entry_prefix = 4;
 
+// A zeroed table of slots, on large pages where it is big enough: its slots
+// are read in no order, one for each text added.
+std::unique_ptr<std::uint32_t[]> freshSlots(std::size_t count) {
+  std::unique_ptr<std::uint32_t[]> slots(new std::uint32_t[count]);
+  preferLargePages(slots.get(), count * sizeof(std::uint32_t));
+  std::memset(slots.get(), 0, count * sizeof(std::uint32_t));
+  return slots;
+}
+
 std::uint16_t get16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
 
-std::uint64_t hashBytes(const std::uint8_t* p, std::size_t n) {
+// The hash of a text is taken over its UTF-16 units, so that it can be known
+// before the text is stored (and a slot fetched ahead of need).
+struct UnitHash {
   std::uint64_t h = 0xcbf29ce484222325ull;
-  for (std::size_t i = 0; i < n; ++i) h = (h ^ p[i]) * 0x100000001b3ull;
-  return h ^ (h >> 29);
-}
+  void add(std::uint32_t unit) { h = (h ^ unit) * 0x100000001b3ull; }
+  std::uint64_t done() const {
+    std::uint64_t x = h;
+    x ^= x >> 33;
+    x *= 0xff51afd7ed558ccdull;
+    x ^= x >> 33;
+    return x;
+  }
+};
 
 std::size_t encodedSize(const std::uint8_t* e) {
   const std::size_t units = get16(e);
@@ -94,7 +122,7 @@ std::size_t encodedSize(const std::uint8_t* e) {
 }
 }  // namespace
 
-StringTable::StringTable() : slots_(1024, 0) {}
+StringTable::StringTable() : slots_(freshSlots(1024)), slot_count_(1024) {}
 StringTable::~StringTable() = default;
 StringTable::StringTable(StringTable&&) noexcept = default;
 StringTable& StringTable::operator=(StringTable&&) noexcept = default;
@@ -122,46 +150,90 @@ std::u16string StringTable::text(std::uint32_t index) const {
   return out;
 }
 
+// A slot holds the text's index + 1 in its low bits and a few bits of its
+// hash above them, so that most probes are settled without reading the text.
+namespace {
+constexpr std::uint32_t index_bits = 25;
+constexpr std::uint32_t index_mask = (1u << index_bits) - 1;
+std::uint32_t tagOf(std::uint64_t hash) { return static_cast<std::uint32_t>(hash >> 57) << index_bits; }
+}  // namespace
+
 void StringTable::grow() {
-  std::vector<std::uint32_t> slots(slots_.size() * 2, 0);
-  const std::size_t mask = slots.size() - 1;
-  for (const std::uint32_t s : slots_) {
-    if (s == 0) continue;
-    const std::span<const std::uint8_t> e = encoded(s - 1);
-    std::size_t i = hashBytes(e.data(), e.size()) & mask;
+  // The texts in the order they were added: the pool is read front to back.
+  const std::size_t count = slot_count_ * 2;
+  slots_.reset();
+  std::unique_ptr<std::uint32_t[]> slots = freshSlots(count);
+  const std::size_t mask = count - 1;
+  for (std::uint32_t index = 0; index < size(); ++index) {
+    const std::span<const std::uint8_t> e = encoded(index);
+    UnitHash h;
+    const std::size_t units = get16(e.data());
+    const bool wide = e[2] & 1;
+    for (std::size_t u = 0; u < units; ++u) h.add(wide ? get16(e.data() + 3 + 2 * u) : e[3 + u]);
+    const std::uint64_t hash = h.done();
+    std::size_t i = hash & mask;
     while (slots[i] != 0) i = (i + 1) & mask;
-    slots[i] = s;
+    slots[i] = tagOf(hash) | (index + 1);
   }
   slots_ = std::move(slots);
+  slot_count_ = count;
 }
 
-std::optional<std::uint32_t> StringTable::add(std::wstring_view text) {
-  const std::u16string units = toUtf16(text);
-  if (units.size() > max_text_units) return std::nullopt;
-  const bool wide = std::any_of(units.begin(), units.end(), [](char16_t u) { return u > 0xFF; });
-  scratch_.clear();
-  scratch_.push_back(static_cast<std::uint8_t>(units.size()));
-  scratch_.push_back(static_cast<std::uint8_t>(units.size() >> 8));
-  scratch_.push_back(wide ? 1 : 0);
-  for (const char16_t u : units) {
-    scratch_.push_back(static_cast<std::uint8_t>(u));
-    if (wide) scratch_.push_back(static_cast<std::uint8_t>(u >> 8));
-  }
-  const std::size_t mask = slots_.size() - 1;
-  std::size_t i = hashBytes(scratch_.data(), scratch_.size()) & mask;
-  for (; slots_[i] != 0; i = (i + 1) & mask) {
-    const std::span<const std::uint8_t> e = encoded(slots_[i] - 1);
-    if (e.size() == scratch_.size() && std::memcmp(e.data(), scratch_.data(), e.size()) == 0) {
-      return slots_[i] - 1;
+std::uint64_t StringTable::hashOf(std::wstring_view text) {
+  UnitHash h;
+  forEachCodePoint(text, [&](char32_t c) {
+    if (c > 0x10FFFF) c = 0xFFFD;
+    if (c >= 0x10000) {
+      h.add(0xD800 + ((c - 0x10000) >> 10));
+      h.add(0xDC00 + ((c - 0x10000) & 0x3FF));
+    } else {
+      h.add(c);
     }
+  });
+  return h.done();
+}
+
+void StringTable::prefetch(std::uint64_t hash) const {
+#if defined(__GNUC__) || defined(__clang__)
+  __builtin_prefetch(&slots_[hash & (slot_count_ - 1)]);
+#else
+  (void)hash;
+#endif
+}
+
+std::optional<std::uint32_t> StringTable::add(std::wstring_view text) { return add(text, hashOf(text)); }
+
+std::optional<std::uint32_t> StringTable::add(std::wstring_view text, std::uint64_t hash) {
+  units_.clear();
+  appendUtf16(text, units_);
+  if (units_.size() > max_text_units) return std::nullopt;
+  const bool wide = std::any_of(units_.begin(), units_.end(), [](char16_t u) { return u > 0xFF; });
+  scratch_.resize(3 + units_.size() * (wide ? 2 : 1));
+  std::uint8_t* out = scratch_.data();
+  *out++ = static_cast<std::uint8_t>(units_.size());
+  *out++ = static_cast<std::uint8_t>(units_.size() >> 8);
+  *out++ = wide ? 1 : 0;
+  for (const char16_t u : units_) {
+    *out++ = static_cast<std::uint8_t>(u);
+    if (wide) *out++ = static_cast<std::uint8_t>(u >> 8);
   }
+  const std::uint32_t tag = tagOf(hash);
+  const std::size_t mask = slot_count_ - 1;
+  std::size_t i = hash & mask;
+  for (; slots_[i] != 0; i = (i + 1) & mask) {
+    if ((slots_[i] & ~index_mask) != tag) continue;
+    const std::uint32_t index = (slots_[i] & index_mask) - 1;
+    const std::span<const std::uint8_t> e = encoded(index);
+    if (e.size() == scratch_.size() && std::memcmp(e.data(), scratch_.data(), e.size()) == 0) return index;
+  }
+  if (offsets_.size() + 1 >= index_mask) return std::nullopt;
   const std::size_t need = entry_prefix + scratch_.size();
   if (chunks_.empty() || chunk_used_ + need > chunk_size) {
     if (chunks_.size() == max_chunks) return std::nullopt;
-    chunks_.push_back(std::make_unique<std::uint8_t[]>(chunk_size));
+    chunks_.emplace_back(new std::uint8_t[chunk_size]);  // filled as texts come
+    preferLargePages(chunks_.back().get(), chunk_size);
     chunk_used_ = 0;
   }
-  if (offsets_.size() >= 0x7FFFFFFEu) return std::nullopt;
   const TextMeasure m = measureText(text);
   std::uint8_t* p = chunks_.back().get() + chunk_used_;
   const std::uint16_t width = static_cast<std::uint16_t>(std::min<std::uint32_t>(m.width, 0xFFFF));
@@ -174,8 +246,8 @@ std::optional<std::uint32_t> StringTable::add(std::wstring_view text) {
   const std::uint32_t index = static_cast<std::uint32_t>(offsets_.size());
   offsets_.push_back(static_cast<std::uint32_t>(((chunks_.size() - 1) << chunk_bits) | chunk_used_));
   chunk_used_ += need;
-  slots_[i] = index + 1;
-  if (offsets_.size() * 10 > slots_.size() * 7) grow();
+  slots_[i] = tag | (index + 1);
+  if (offsets_.size() * 10 > slot_count_ * 7) grow();
   return index;
 }
 
@@ -198,11 +270,15 @@ std::uint32_t Worksheet::valueColumnCount(std::uint32_t row) const {
 }
 
 bool Worksheet::setText(std::uint32_t row, std::uint32_t column, std::wstring_view text) {
+  return setText(row, column, text, StringTable::hashOf(text));
+}
+
+bool Worksheet::setText(std::uint32_t row, std::uint32_t column, std::wstring_view text, std::uint64_t hash) {
   if (text.empty()) {
     clear(row, column);
     return true;
   }
-  const std::optional<std::uint32_t> index = strings_.add(text);
+  const std::optional<std::uint32_t> index = strings_.add(text, hash);
   if (!index) return false;
   slot(row, column) = *index + 1;
   return true;
@@ -239,6 +315,14 @@ bool Worksheet::isTextFormat(std::uint32_t row, std::uint32_t column) const {
     if (it->first.contains(row, column)) return it->second;
   }
   return false;
+}
+
+void Worksheet::textFormats(std::uint32_t row, std::span<std::uint8_t> text) const {
+  std::fill(text.begin(), text.end(), std::uint8_t{0});
+  for (const auto& [range, is_text] : formats_) {
+    if (row < range.first_row || row > range.last_row) continue;
+    for (std::uint32_t c = range.first_column; c <= range.last_column && c < text.size(); ++c) text[c] = is_text;
+  }
 }
 
 void Worksheet::merge(const CellRange& range) {

@@ -51,8 +51,11 @@ bool isFullWidth(char32_t c);
 // A text as UTF-16 units (code points above U+FFFF as surrogate pairs; what
 // UTF-16 cannot hold becomes U+FFFD).
 std::u16string toUtf16(std::wstring_view text);
+void appendUtf16(std::wstring_view text, std::u16string& out);
+// The number of UTF-16 units of a text.
+std::size_t utf16Length(std::wstring_view text);
 
-// The shared texts, each stored once in the order first added, already in
+// The shared texts, each stored once in the order first added (at most 2^25 - 2 of them), already in
 // the form the shared string table writes them (a 16-bit count of units, an
 // option byte, then one byte per unit when every unit is below 256, else two).
 class StringTable {
@@ -65,6 +68,12 @@ class StringTable {
   // The index of `text` (added when new); none when it is longer than
   // max_text_units or the table is full.
   std::optional<std::uint32_t> add(std::wstring_view text);
+  // The same with the text's hashOf, known beforehand.
+  std::optional<std::uint32_t> add(std::wstring_view text, std::uint64_t hash);
+  static std::uint64_t hashOf(std::wstring_view text);
+  // Asks the processor for the slot of a text of this hash ahead of its add:
+  // a row's texts are looked up with their slots on the way.
+  void prefetch(std::uint64_t hash) const;
   std::uint32_t size() const { return static_cast<std::uint32_t>(offsets_.size()); }
 
   // The string table form of text `index`.
@@ -80,8 +89,10 @@ class StringTable {
   std::vector<std::unique_ptr<std::uint8_t[]>> chunks_;
   std::size_t chunk_used_ = 0;
   std::vector<std::uint32_t> offsets_;  // chunk << 20 | offset in the chunk
-  std::vector<std::uint32_t> slots_;    // open addressing: index + 1, 0 = free
+  std::unique_ptr<std::uint32_t[]> slots_;  // open addressing: hash bits | index + 1, 0 = free
+  std::size_t slot_count_ = 0;
   std::vector<std::uint8_t> scratch_;
+  std::u16string units_;
 };
 
 struct PageSetup {
@@ -109,6 +120,7 @@ class Worksheet {
   // False when the text cannot be stored (too long, table full); the cell is
   // then unchanged.
   bool setText(std::uint32_t row, std::uint32_t column, std::wstring_view text);
+  bool setText(std::uint32_t row, std::uint32_t column, std::wstring_view text, std::uint64_t hash);
   void setNumber(std::uint32_t row, std::uint32_t column, double value, std::uint16_t width);
   void clear(std::uint32_t row, std::uint32_t column);
   CellValue value(std::uint32_t row, std::uint32_t column) const;
@@ -120,6 +132,8 @@ class Worksheet {
   // The number format of `range`: text or general; the latest wins.
   void setNumberFormat(const CellRange& range, bool text);
   bool isTextFormat(std::uint32_t row, std::uint32_t column) const;
+  // isTextFormat of the first `text.size()` columns of `row`, at once.
+  void textFormats(std::uint32_t row, std::span<std::uint8_t> text) const;
   const std::vector<std::pair<CellRange, bool>>& formats() const { return formats_; }
 
   void addGrid(const CellRange& range) { grids_.push_back(range); }

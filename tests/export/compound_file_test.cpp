@@ -5,7 +5,7 @@
 #include <sstream>
 #include <streambuf>
 
-#include "tests/export/xls_reader.h"
+#include "tests/support/xls_reader.h"
 
 namespace kj::cfb {
 namespace {

@@ -11,7 +11,7 @@
 #include "base/text_encoding.h"
 #include "export/sheet_writer.h"
 #include "tests/export/sheet_fixture.h"
-#include "tests/export/xls_reader.h"
+#include "tests/support/xls_reader.h"
 
 namespace kj::sheet {
 namespace {

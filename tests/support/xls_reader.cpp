@@ -1,4 +1,4 @@
-#include "tests/export/xls_reader.h"
+#include "tests/support/xls_reader.h"
 
 #include <cstring>
 #include <fstream>
@@ -98,7 +98,7 @@ std::optional<CompoundFile> readCompoundFile(std::span<const std::uint8_t> file,
 }
 
 std::optional<std::vector<BiffRecord>> readSubstream(std::span<const std::uint8_t> stream, std::uint64_t offset,
-                                                     std::string& error) {
+                                                     std::string& error, std::uint16_t stop_at) {
   std::vector<BiffRecord> records;
   for (std::uint64_t at = offset;;) {
     if (at + 4 > stream.size()) {
@@ -116,7 +116,7 @@ std::optional<std::vector<BiffRecord>> readSubstream(std::span<const std::uint8_
     r.data.assign(stream.begin() + static_cast<std::ptrdiff_t>(at + 4),
                   stream.begin() + static_cast<std::ptrdiff_t>(at + 4 + length));
     at += 4 + length;
-    const bool eof = r.type == 0x000A;
+    const bool eof = r.type == 0x000A || r.type == stop_at;
     records.push_back(std::move(r));
     if (eof) return records;
   }

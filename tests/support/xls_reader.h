@@ -29,9 +29,10 @@ struct BiffRecord {
   std::vector<std::uint8_t> data;
 };
 
-// The records from `offset` up to and including the next EOF.
+// The records from `offset` up to and including the next EOF (or the first
+// record of type `stop_at`).
 std::optional<std::vector<BiffRecord>> readSubstream(std::span<const std::uint8_t> stream, std::uint64_t offset,
-                                                     std::string& error);
+                                                     std::string& error, std::uint16_t stop_at = 0x000A);
 
 // The shared strings of an SST record and its CONTINUE records; checks that a
 // string continued in the next record starts it with its option byte and that
