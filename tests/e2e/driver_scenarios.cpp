@@ -1188,6 +1188,28 @@ void excelExport(Run& run, const Environment& env) {
   exitApp(run, app);
 }
 
+// --- Printing without Excel ---
+
+void printWithoutExcel(Run& run, const Environment& env) {
+  run.step(L"start with positions.efdx; this prefix has no spreadsheet application");
+  App app = App::start(env, quotedArgument(env.sample(L"positions.efdx")));
+  app.waitIdle();
+
+  run.step(L"the print button asks first; キャンセル shows nothing more");
+  const ExpectedBox question{L"印刷しますか?", ids::kTitle, Icon::warning, {IDOK, IDCANCEL}};
+  PostMessageW(app.button(L"export_printer"), BM_CLICK, 0, 0);
+  answer(expectMessageBox(run, app, question), IDCANCEL);
+  app.waitIdle();
+  run.flag(L"a message box after キャンセル", false, findMessageBox(app.pid()) != nullptr);
+
+  run.step(L"OK: without Excel the print data cannot be generated");
+  PostMessageW(app.button(L"export_printer"), BM_CLICK, 0, 0);
+  answer(expectMessageBox(run, app, question), IDOK);
+  answer(expectMessageBox(run, app, {L"印刷データの生成に失敗しました。", ids::kTitle, Icon::error, {IDOK}}), IDOK);
+  app.waitIdle();
+  exitApp(run, app);
+}
+
 // --- The print settings dialog ---
 
 namespace print_ids {
@@ -1676,6 +1698,8 @@ const std::vector<Scenario>& scenarios() {
       {L"receive_port_fails", L"a port that cannot be opened is reported", receivePortFails},
       {L"receive_close", L"closing the program during a receive ends it cleanly", receiveClose},
       {L"excel_export", L"the export button, the output item dialog, the save dialog and the workbook", excelExport},
+      {L"print_without_excel", L"printing asks first and, without Excel, reports that no print data could be made",
+       printWithoutExcel},
       {L"print_settings", L"the print settings dialog: its contents, the typing limits, OK and キャンセル",
        printSettings},
       {L"kml_export", L"the KML command writes the map of the positioned records", kmlExport},
