@@ -87,6 +87,13 @@ start_server_and_services() {
     wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
       </dev/null >>"$log" 2>&1 9>&-
     wine --version >"$ready_mark"
+    # Right after its creation the prefix's services cannot start a local
+    # COM server (an activation waits for ever); a restart of the server,
+    # as every later start of the prefix does, brings them up properly.
+    wineserver -k </dev/null >>"$log" 2>&1 9>&- || true
+    wineserver -w </dev/null >>"$log" 2>&1 9>&- || true
+    wineserver -p60 </dev/null >>"$log" 2>&1 9>&- || true
+    wine wineboot </dev/null >>"$log" 2>&1 9>&-
   else
     wine wineboot </dev/null >>"$log" 2>&1 9>&-
   fi

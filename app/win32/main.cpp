@@ -108,7 +108,8 @@ int run(HINSTANCE instance, int show_command) {
   const MainWindow::LogicFactory make_logic = [&](app::ShellUi& shell, app::MainWindowUi& ui,
                                                    app::DetailDialogUi& detail_ui) {
     return std::make_unique<app::MainWindowState>(
-        shell, ui, detail_ui, settings, store, title, [] { return enumerate_ports(); }, makeSpreadsheetDriver);
+        shell, ui, detail_ui, settings, store, title, [] { return enumerate_ports(); }, openSerialPort,
+        makeSpreadsheetDriver);
   };
   MainWindow window(instance, title, plan.command_line, make_logic);
   if (!window.create(class_name, show_command)) return 0;

@@ -58,6 +58,7 @@ struct Environment {
   std::wstring shots;     // where screenshots go (BMP); empty: none are taken
   std::wstring com_port;  // a COM port the runner made exist in the Wine prefix
   std::wstring sim_dir;   // the folder of the controller simulator service (driver_controller.h)
+  std::wstring excel_server;  // a local automation server that records the calls it gets (tests/export/win32)
   std::wstring sample(const std::wstring& name) const { return samples + L"\\" + name; }
 };
 

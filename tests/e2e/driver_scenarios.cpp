@@ -1188,6 +1188,97 @@ void excelExport(Run& run, const Environment& env) {
   exitApp(run, app);
 }
 
+// --- The Excel conversion through automation ---
+
+std::string fileBytes(const std::wstring& path);
+
+// The local server of tests/export/win32 registered (machine-wide: Wine 8
+// reads no per-user classes) as the spreadsheet application, for the
+// lifetime of this object; it logs the calls it receives to `log`.
+class FakeExcelRegistration {
+ public:
+  FakeExcelRegistration(const std::wstring& server, const std::wstring& log) {
+    const std::wstring clsid = L"{BF0693CC-99D8-4673-AF09-3CF22882EC51}";
+    ok_ = set(L"Software\\Classes\\Excel.Application\\CLSID", clsid) &&
+          set(L"Software\\Classes\\CLSID\\" + clsid, L"Recording spreadsheet application") &&
+          set(L"Software\\Classes\\CLSID\\" + clsid + L"\\LocalServer32",
+              quotedArgument(server) + L" --log " + quotedArgument(log)) &&
+          set(L"Software\\Classes\\CLSID\\" + clsid + L"\\ProgID", L"Excel.Application");
+    clsid_ = clsid;
+  }
+  FakeExcelRegistration(const FakeExcelRegistration&) = delete;
+  FakeExcelRegistration& operator=(const FakeExcelRegistration&) = delete;
+  ~FakeExcelRegistration() {
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"Software\\Classes\\Excel.Application");
+    RegDeleteKeyW(HKEY_LOCAL_MACHINE, L"Software\\Classes\\Excel.Application");
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, (L"Software\\Classes\\CLSID\\" + clsid_).c_str());
+    RegDeleteKeyW(HKEY_LOCAL_MACHINE, (L"Software\\Classes\\CLSID\\" + clsid_).c_str());
+  }
+  bool ok() const { return ok_; }
+
+ private:
+  static bool set(const std::wstring& path, const std::wstring& value) {
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) !=
+        ERROR_SUCCESS) {
+      return false;
+    }
+    const LONG done = RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                                     static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+    RegCloseKey(key);
+    return done == ERROR_SUCCESS;
+  }
+  bool ok_ = false;
+  std::wstring clsid_;
+};
+
+void excelAutomation(Run& run, const Environment& env) {
+  if (env.excel_server.empty()) fail(L"no --excel-server given: the runner names the recording automation server");
+  const std::wstring folder = makeFolder(env.work + L"\\automation");
+  const std::wstring path = copySample(env, L"positions.efdx", folder + L"\\positions.efdx");
+  const std::wstring log = folder + L"\\calls.log";
+  DeleteFileW(log.c_str());
+  deleteRegistryKey(std::wstring(kSettingsKey) + L"\\EfdxExportProps");
+
+  run.step(L"register the recording server as Excel.Application, start with positions.efdx");
+  FakeExcelRegistration registration(env.excel_server, log);
+  run.isTrue(L"the recording server is registered", registration.ok());
+  App app = App::start(env, quotedArgument(path));
+  app.waitIdle();
+
+  run.step(L"export every item: the program drives the registered application");
+  PostMessageW(app.button(L"export_excel"), BM_CLICK, 0, 0);
+  HWND dialog = waitOutputItemDialog(app);
+  clickDialogButton(dialog, IDOK);
+  waitGone(dialog, kWindowTimeout, L"the output item dialog to close on OK");
+  HWND save = waitFileDialog(app);
+  const std::wstring target = folder + L"\\by automation";
+  chooseFile(save, target);
+  answer(expectMessageBox(run, app, {L"エクセル出力に成功しました。", ids::kTitle, Icon::information, {IDOK}}), IDOK);
+  app.waitIdle();
+  run.flag(L"a workbook written by the program's own writer", false,
+           GetFileAttributesW((target + L".xls").c_str()) != INVALID_FILE_ATTRIBUTES);
+
+  run.step(L"the server's log: the calls of open, the sheet, SaveAs and Quit, in order, everything released");
+  const bool logged = settle(Millis(60000), [&] { return GetFileAttributesW(log.c_str()) != INVALID_FILE_ATTRIBUTES; });
+  run.isTrue(L"the recording server wrote its log", logged);
+  if (!logged) fail(L"no call log from the recording server");
+  const std::string calls = fileBytes(log);
+  const std::string save_path = toUtf8(target + L".xls");
+  const std::vector<std::string> in_order = {
+      ".Visible put(", ".Workbooks get(", ".Add get(", ".ActiveSheet get(", ".Name put(", "融着記録",
+      ".DisplayAlerts put(", ".Range get(", ".Value put(", ".Merge method(", ".NumberFormatLocal put(",
+      ".AutoFit method(", ".BorderAround method(", ".SaveAs method(", save_path, ".Quit method(", "end"};
+  std::size_t from = 0;
+  for (const std::string& part : in_order) {
+    const std::size_t at = calls.find(part, from);
+    run.isTrue(L"the log has " + fromUtf8(part) + L" in its place", at != std::string::npos);
+    if (at != std::string::npos) from = at + part.size();
+  }
+  run.flag(L"objects left referenced by the program", false, calls.find("unreleased") != std::string::npos);
+  exitApp(run, app);
+}
+
 // --- Printing without Excel ---
 
 void printWithoutExcel(Run& run, const Environment& env) {
@@ -1698,6 +1789,8 @@ const std::vector<Scenario>& scenarios() {
       {L"receive_port_fails", L"a port that cannot be opened is reported", receivePortFails},
       {L"receive_close", L"closing the program during a receive ends it cleanly", receiveClose},
       {L"excel_export", L"the export button, the output item dialog, the save dialog and the workbook", excelExport},
+      {L"excel_automation", L"with an application registered as Excel.Application the export drives it by automation",
+       excelAutomation},
       {L"print_without_excel", L"printing asks first and, without Excel, reports that no print data could be made",
        printWithoutExcel},
       {L"print_settings", L"the print settings dialog: its contents, the typing limits, OK and キャンセル",

@@ -119,6 +119,13 @@ TEST(AutomationDriverOutOfProcess, DrivesALocalServerRegisteredAsTheApplication)
   if (SUCCEEDED(found) && !IsEqualCLSID(registered, test::fake_excel_server_clsid)) {
     GTEST_SKIP() << "a spreadsheet application is already registered here";
   }
+  if (SUCCEEDED(found)) {
+    // Its command names the log of that run, which nobody reads any more.
+    for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
+      RegDeleteTreeW(root, L"Software\\Classes\\Excel.Application");
+      RegDeleteTreeW(root, (std::wstring(L"Software\\Classes\\CLSID\\") + test::fake_excel_server_clsid_text).c_str());
+    }
+  }
   TempFolder folder;
   const std::filesystem::path log = folder.path / L"calls.log";
   const std::wstring command = L"\"" + windowsPath(KJ_FAKE_EXCEL_SERVER) + L"\" --log \"" + log.wstring() + L"\"";
