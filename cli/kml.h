@@ -16,7 +16,4 @@ inline constexpr int exit_no_positions = 6;     // no record carries a position:
 // nothing. Returns the exit status; messages are appended to out and err.
 int runKml(const std::vector<std::wstring>& args, std::string& out, std::string& err);
 
-// FILE's name with its extension replaced by ".kml" (appended when it has none).
-std::wstring defaultKmlPath(const std::wstring& record_file);
-
 }  // namespace kj::cli

@@ -2,17 +2,15 @@
 
 #include <optional>
 
-#include "base/fs_path.h"
 #include "base/text_encoding.h"
 #include "cli/dump.h"
+#include "cli/file_command.h"
 #include "export/native_excel_driver.h"
 #include "export/sheet_writer.h"
 
 namespace kj::cli {
 
 namespace {
-
-constexpr const char* xls_usage = "usage: kjvt58-cli xls FILE [--output OUT]\n";
 
 template <class Selection, class Records, class Write>
 bool writeWorkbookOf(const Records& records, Write write, const std::wstring& output) {
@@ -27,39 +25,11 @@ bool writeWorkbookOf(const Records& records, Write write, const std::wstring& ou
 
 }  // namespace
 
-std::wstring defaultWorkbookPath(const std::wstring& record_path) {
-  std::filesystem::path path = fsPath(record_path);
-  path.replace_extension(".xls");
-  return widePath(path);
-}
-
 int runXls(const std::vector<std::wstring>& args, std::string& out, std::string& err) {
-  std::optional<std::wstring> input;
-  std::optional<std::wstring> output;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::wstring& a = args[i];
-    if (a == L"--output" || a == L"-o") {
-      if (i + 1 == args.size() || output) {
-        err += "kjvt58-cli: xls --output needs one file name\n";
-        return exit_usage;
-      }
-      output = args[++i];
-    } else if (a.size() > 1 && a[0] == L'-') {
-      err += "kjvt58-cli: unknown option '" + toUtf8(a) + "'\n";
-      return exit_usage;
-    } else if (input) {
-      err += "kjvt58-cli: xls takes one record file\n";
-      return exit_usage;
-    } else {
-      input = a;
-    }
-  }
-  if (!input) {
-    err += "kjvt58-cli: xls needs a record file\n";
-    err += xls_usage;
-    return exit_usage;
-  }
-  const std::wstring& path = *input;
+  const std::optional<FileCommandArgs> parsed = parseFileCommand("xls", args, err);
+  if (!parsed) return exit_usage;
+  const std::wstring& path = parsed->input;
+  const std::optional<std::wstring>& output = parsed->output;
   const std::optional<LoadedBlock> block = loadBlock(path);
   if (!block) {
     err += "kjvt58-cli: cannot read '" + toUtf8(path) + "': not a readable record file\n";
@@ -79,7 +49,7 @@ int runXls(const std::vector<std::wstring>& args, std::string& out, std::string&
            " records; one sheet holds at most " + std::to_string(sheet::max_sheet_records) + "\n";
     return exit_not_written;
   }
-  const std::wstring target = output ? *output : defaultWorkbookPath(path);
+  const std::wstring target = output ? *output : besideWithExtension(path, L".xls");
   bool saved = false;
   if (block->holdsBatteryRecords()) {
     static const std::vector<file::EfdxBattery> none;

@@ -11,11 +11,9 @@ namespace kj::cli {
 // holds, or the file cannot be written.
 inline constexpr int exit_not_written = 5;
 
-// The path the workbook of `record_path` goes to without --output: the
-// record file's name with the extension ".xls", beside it.
-std::wstring defaultWorkbookPath(const std::wstring& record_path);
-
-// `args` are the arguments after "xls". Returns the exit status.
+// `args` are the arguments after "xls": FILE [--output OUT], by default the
+// record file's name with the extension ".xls", beside it. Returns the exit
+// status.
 int runXls(const std::vector<std::wstring>& args, std::string& out, std::string& err);
 
 }  // namespace kj::cli

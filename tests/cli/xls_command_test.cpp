@@ -1,3 +1,4 @@
+#include "cli/file_command.h"
 #include "cli/xls.h"
 
 #include <gtest/gtest.h>
@@ -166,8 +167,8 @@ TEST_F(XlsCommandTest, UsageErrors) {
   }
   EXPECT_EQ(run({}), exit_usage);
   EXPECT_FALSE(std::filesystem::exists(fsPath(dir_.file(L"good.xls"))));
-  EXPECT_EQ(defaultWorkbookPath(L"dir.v1/a.b.efdx"), L"dir.v1/a.b.xls");
-  EXPECT_EQ(defaultWorkbookPath(L"dir.v1/noext"), L"dir.v1/noext.xls");
+  EXPECT_EQ(besideWithExtension(L"dir.v1/a.b.efdx", L".xls"), L"dir.v1/a.b.xls");
+  EXPECT_EQ(besideWithExtension(L"dir.v1/noext", L".xls"), L"dir.v1/noext.xls");
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include "record/field_catalogue.h"
 #include "tests/e2e/driver_controller.h"
 #include "tests/e2e/driver_expected.h"
+#include "tests/export/win32/fake_excel_server_id.h"
 #include "tests/support/json_reader.h"
 
 namespace e2e {
@@ -1198,7 +1199,7 @@ std::string fileBytes(const std::wstring& path);
 class FakeExcelRegistration {
  public:
   FakeExcelRegistration(const std::wstring& server, const std::wstring& log) {
-    const std::wstring clsid = L"{BF0693CC-99D8-4673-AF09-3CF22882EC51}";
+    const std::wstring clsid = kj::test::fake_excel_server_clsid_text;
     ok_ = set(L"Software\\Classes\\Excel.Application\\CLSID", clsid) &&
           set(L"Software\\Classes\\CLSID\\" + clsid, L"Recording spreadsheet application") &&
           set(L"Software\\Classes\\CLSID\\" + clsid + L"\\LocalServer32",
