@@ -71,6 +71,9 @@
 #define IDC_PRINT_MARGIN_LEFT_SPIN 1055
 #define IDC_PRINT_MARGIN_RIGHT_SPIN 1056
 
+/* Controls of the simple mode window. */
+#define IDC_EASY_BUTTON 1078          /* push button "OK" that walks through the receive */
+
 /* Controls of the main window. */
 #define IDC_RECORD_LIST 1023          /* "SysListView32" */
 #define IDC_STATUS_BAR 1024           /* "msctls_statusbar32" */
