@@ -38,7 +38,7 @@ class ComPortDialogModel;
 class PrintSettingsDialogModel;
 class OutputItemDialogModel;
 
-enum class MessageIcon { error, information, warning, question };
+enum class MessageIcon { error, information, warning, question, none };
 enum class MessageButtons { ok, ok_cancel, yes_no };
 enum class MessageAnswer { ok, cancel, yes, no };
 

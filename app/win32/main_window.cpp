@@ -24,6 +24,7 @@ UINT iconFlag(app::MessageIcon icon) {
     case app::MessageIcon::information: return MB_ICONINFORMATION;
     case app::MessageIcon::warning: return MB_ICONWARNING;
     case app::MessageIcon::question: return MB_ICONQUESTION;
+    case app::MessageIcon::none: return 0;
   }
   return 0;
 }
