@@ -5,6 +5,7 @@
 
 #include "export/sheet_layout.h"
 #include "export/sheet_writer.h"
+#include "records_io/save_names.h"
 
 namespace kj::app {
 
@@ -47,7 +48,78 @@ void saveSelection(const Settings& settings, KeyValueStore& store, OutputItemVar
   }
 }
 
+// Builds the sheet of `records` with `selection` through a new driver and
+// saves it at `path`; the driver is closed whichever way this ends.
+template <class Selection, class Record>
+ExportOutcome writeWorkbook(const Selection& selection, const std::vector<Record>& records,
+                            const std::wstring& path, const SpreadsheetDriverFactory& drivers) {
+  const std::unique_ptr<sheet::ExcelDriver> driver = drivers ? drivers(SheetPurpose::workbook) : nullptr;
+  if (!driver) return ExportOutcome::generation_failed;
+  const DriverCloser closer(*driver);
+  if (!writeRecordSheet(selection, records, *driver)) return ExportOutcome::generation_failed;
+  return driver->saveAs(path) ? ExportOutcome::succeeded : ExportOutcome::save_failed;
+}
+
+void showOutcome(ShellUi& shell, ExportOutcome outcome, const std::wstring& caption) {
+  if (const auto message = exportMessage(outcome)) {
+    shell.messageBox(std::wstring(message->text), caption, message->icon, MessageButtons::ok);
+  }
+}
+
 }  // namespace
+
+SaveFileRequest workbookSaveRequest(const std::wstring& initial_name) {
+  SaveFileRequest request;
+  request.initial_name = initial_name;
+  request.filters = {{std::wstring(excel_filter_label), std::wstring(excel_filter_pattern)}};
+  request.default_extension = excel_default_extension;
+  request.overwrite_prompt = true;
+  return request;
+}
+
+ExportOutcome writeWorkbookWithEveryItem(const LoadedBlock& block, const std::wstring& path,
+                                         const SpreadsheetDriverFactory& drivers) {
+  if (block.outcome() != LoadOutcome::records) return ExportOutcome::generation_failed;
+  if (!sheet::fitsOneSheet(block.recordCount())) return ExportOutcome::too_many_records;
+  if (block.holdsBatteryRecords()) {
+    if (!block.batteryRecords()) return ExportOutcome::generation_failed;
+    sheet::BatterySelection all{};
+    all.fill(true);
+    return writeWorkbook(all, *block.batteryRecords(), path, drivers);
+  }
+  if (!block.plainRecords()) return ExportOutcome::generation_failed;
+  sheet::PlainSelection all{};
+  all.fill(true);
+  return writeWorkbook(all, *block.plainRecords(), path, drivers);
+}
+
+ExportOutcome exportToExcelSimple(ShellUi& shell, const SpreadsheetDriverFactory& drivers,
+                                  const LoadedBlock& block, const std::wstring& initial_name,
+                                  const std::wstring& caption) {
+  // Asking for a file name only to refuse it afterwards would waste the
+  // user's time: a list longer than one sheet is refused first.
+  if (block.outcome() == LoadOutcome::records && !sheet::fitsOneSheet(block.recordCount())) {
+    showOutcome(shell, ExportOutcome::too_many_records, caption);
+    return ExportOutcome::too_many_records;
+  }
+  const std::optional<std::wstring> chosen = shell.saveFileDialog(workbookSaveRequest(initial_name));
+  if (!chosen) return ExportOutcome::cancelled;
+  const std::wstring path = withDefaultExtension(*chosen, L"." + std::wstring(excel_default_extension));
+  ExportOutcome outcome = ExportOutcome::save_failed;
+  switch (block.kind()) {
+    case BlockKind::Headerless33:
+    case BlockKind::Headerless39:
+    case BlockKind::TaggedBT:
+      outcome = writeWorkbookWithEveryItem(block, path, drivers);
+      break;
+    case BlockKind::TaggedPK:
+    case BlockKind::TaggedOther:
+      break;
+  }
+  // A sheet that could not be generated is not reported here.
+  if (outcome != ExportOutcome::generation_failed) showOutcome(shell, outcome, caption);
+  return outcome;
+}
 
 std::optional<ExportMessage> exportMessage(ExportOutcome outcome) {
   switch (outcome) {
@@ -112,9 +184,7 @@ ExportOutcome ExcelExport::run(const RecordSet& records, const std::wstring& cap
     case BlockKind::TaggedOther:
       break;
   }
-  if (const auto message = exportMessage(outcome)) {
-    shell_.messageBox(std::wstring(message->text), caption, message->icon, MessageButtons::ok);
-  }
+  showOutcome(shell_, outcome, caption);
   return outcome;
 }
 
@@ -185,19 +255,9 @@ ExportOutcome ExcelExport::convert(OutputItemVariant variant, Selection& selecti
   if (result.checked_count < 2) return ExportOutcome::too_few_items;
   saveSelection(settings_, store_, variant);
 
-  SaveFileRequest request;
-  request.initial_name = initial_name;
-  request.filters = {{std::wstring(excel_filter_label), std::wstring(excel_filter_pattern)}};
-  request.default_extension = excel_default_extension;
-  request.overwrite_prompt = true;
-  const std::optional<std::wstring> path = shell_.saveFileDialog(request);
+  const std::optional<std::wstring> path = shell_.saveFileDialog(workbookSaveRequest(initial_name));
   if (!path) return ExportOutcome::cancelled;
-
-  const std::unique_ptr<sheet::ExcelDriver> driver = drivers_ ? drivers_(SheetPurpose::workbook) : nullptr;
-  if (!driver) return ExportOutcome::generation_failed;
-  const DriverCloser closer(*driver);
-  if (!writeRecordSheet(selection, records, *driver)) return ExportOutcome::generation_failed;
-  return driver->saveAs(*path) ? ExportOutcome::succeeded : ExportOutcome::save_failed;
+  return writeWorkbook(selection, records, *path, drivers_);
 }
 
 }  // namespace kj::app

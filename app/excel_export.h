@@ -17,6 +17,7 @@
 #include "app/record_set.h"
 #include "app/ui.h"
 #include "export/excel_driver.h"
+#include "records_io/loaded_block.h"
 #include "settings/key_value_store.h"
 #include "settings/settings.h"
 
@@ -88,6 +89,29 @@ std::wstring_view printPaperName(std::int32_t paper_size);
 // after its last "\" or "/" up to its last "." (all of it without a ".");
 // empty when the path has neither.
 std::wstring exportFileStem(const std::wstring& path);
+
+// Writes the records of `block` with every output item (all 32 plain or all
+// 40 battery items; no stored selection) into a workbook saved at `path`,
+// through a driver made for the purpose. succeeded or save_failed after the
+// save; generation_failed when the block has no records of its kind, no
+// driver could be made or opened, or the data were not written;
+// too_many_records, before any driver is made, when the records do not fit
+// one sheet. The driver is closed before it returns.
+ExportOutcome writeWorkbookWithEveryItem(const LoadedBlock& block, const std::wstring& path,
+                                         const SpreadsheetDriverFactory& drivers);
+
+// The simple mode window's conversion of a received block: the save dialog
+// of "Excel形式 (*.xls)" proposing `initial_name`, then every output item into
+// the chosen file, and the outcome's message with `caption`. Nothing is shown
+// when the dialog is cancelled or the data could not be generated; a block of
+// any other kind than 0, 1 or 2 reports the failure to save. A block that does
+// not fit one sheet is refused with its message before the dialog.
+ExportOutcome exportToExcelSimple(ShellUi& shell, const SpreadsheetDriverFactory& drivers,
+                                  const LoadedBlock& block, const std::wstring& initial_name,
+                                  const std::wstring& caption);
+
+// The save dialog of a workbook proposing `initial_name`.
+SaveFileRequest workbookSaveRequest(const std::wstring& initial_name);
 
 // The Excel conversion of one main window. The UIs, settings and store must
 // outlive it. Runs on the window thread.

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/main_window.h"
+#include "record/record_fields.h"
 #include "tests/support/memory_store.h"
 #include "settings/settings.h"
 #include "tests/app/fake_ui.h"
@@ -19,6 +20,19 @@
 namespace kj::app::test {
 
 inline const std::wstring window_title = L"KJ-VT58 融着記録管理ソフト";
+
+// The record with a check sum that does not match: a bad record.
+inline kj::test::RecordFields withBadChecksum(kj::test::RecordFields r) {
+  r[record_field::checksum] = std::to_wstring((kj::test::recordChecksum(r) + 1) & 0xFF);
+  return r;
+}
+
+// The record with end code `code` (e.g. "301", an abnormal end), still sound.
+inline kj::test::RecordFields withEndCode(kj::test::RecordFields r, const std::wstring& code) {
+  r[record_field::end_code] = code;
+  kj::test::fixChecksums(r);
+  return r;
+}
 
 // A spreadsheet driver that hands every call to a recording driver the test
 // keeps, so that the calls can be looked at after the export let go of it.

@@ -20,22 +20,13 @@ using kj::test::RecordFields;
 using kj::test::soundRecord;
 using kj::test::taggedHeader;
 using test::AppTest;
+using test::withBadChecksum;
+using test::withEndCode;
 using test::ShownMessage;
 using test::window_title;
 
 RecordFields withLot(RecordFields r, const std::wstring& lot) {
   r[record_field::lot_number] = lot;
-  return r;
-}
-
-RecordFields withBadChecksum(RecordFields r) {
-  r[record_field::checksum] = std::to_wstring((kj::test::recordChecksum(r) + 1) & 0xFF);
-  return r;
-}
-
-RecordFields withEndCode(RecordFields r, const std::wstring& code) {
-  r[record_field::end_code] = code;
-  kj::test::fixChecksums(r);
   return r;
 }
 

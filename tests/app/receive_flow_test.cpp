@@ -16,6 +16,7 @@
 
 #include "base/fs_path.h"
 #include "tests/app/app_fixture.h"
+#include "tests/app/controller_line.h"
 
 namespace kj::app {
 namespace {
@@ -25,6 +26,13 @@ using test::ShownMessage;
 using test::window_title;
 using kj::test::PortScript;
 using kj::test::ScriptedLine;
+using test::asReceived;
+using test::eot;
+using test::enq;
+using test::lineBytes;
+using test::nak;
+using test::syn;
+using test::transfer;
 
 const std::wstring waiting_text = L"EFコントローラーからデータを送信して下さい(取込中止ボタンで取消できます)。";
 
@@ -47,37 +55,6 @@ std::set<int> enabledOf(const std::map<int, bool>& states) {
   return enabled;
 }
 
-// The bytes of a block text of ASCII characters, as the controller sends them.
-std::string lineBytes(const std::wstring& text) {
-  std::string bytes;
-  for (const wchar_t c : text) bytes.push_back(static_cast<char>(c));
-  return bytes;
-}
-
-// The length of a block's header: up to the comma after the record count.
-std::size_t headerLength(const std::wstring& text) {
-  int commas = !text.empty() && text[0] == L'\x01' ? 4 : 1;
-  std::size_t i = 0;
-  while (i < text.size() && commas > 0) {
-    if (text[i++] == L',') --commas;
-  }
-  return i;
-}
-
-// The block as the session keeps it: spaces after the header are dropped.
-std::wstring asReceived(const std::wstring& text) {
-  const std::size_t header_length = headerLength(text);
-  std::wstring received = text.substr(0, header_length);
-  for (std::size_t i = header_length; i < text.size(); ++i) {
-    if (text[i] != L' ') received.push_back(text[i]);
-  }
-  return received;
-}
-
-const std::string enq = "\x05";
-const std::string syn = "\x16";
-const std::string eot = "\x04";
-const std::string nak = "\x15";
 
 class ReceiveTest : public AppTest {
  protected:
@@ -87,11 +64,6 @@ class ReceiveTest : public AppTest {
     ports = {L"COM7"};
     line = std::make_shared<ScriptedLine>(std::move(script));
     create();
-  }
-
-  // request byte, the block, EOT.
-  static PortScript transfer(const std::string& request, const std::wstring& block) {
-    return PortScript().bytes(request + lineBytes(block) + eot);
   }
 
   // Hands the commands the session posted to the window in order, as the
