@@ -168,6 +168,17 @@ void EasyWindowState::startReceive() {
 void EasyWindowState::receiveEnded() {
   // The port stays open for the next receive.
   shell_.closeProgressWindow();
+  // The block of a transfer that succeeded was handled before its end came;
+  // one that failed (the controller cancelled, the line fell silent) brought
+  // none. Left in the receiving step the window would have its
+  // button off for good and only closing it would help: it goes back to the
+  // ready step instead, so that the next press waits for the controller again.
+  if (!awaiting_block_) return;
+  awaiting_block_ = false;
+  ui_.enableButton(true);
+  ui_.enableText(true);
+  ui_.setText(std::wstring(easy_ready_text));
+  state_ = 2;
 }
 
 void EasyWindowState::receiveProgress(std::intptr_t received) {

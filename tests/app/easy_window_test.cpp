@@ -485,6 +485,51 @@ TEST_F(EasyWalkThrough, APortThatCannotBeOpenedKeepsTheChoiceOpen) {
   EXPECT_EQ(opened_ports.size(), 2U);
 }
 
+TEST_F(EasyWalkThrough, AFailedTransferSavesNothingAndTheButtonWaitsForTheControllerAgain) {
+  const std::string bytes = test::lineBytes(threeRecords());
+  struct Case {
+    const char* name;
+    PortScript script;
+  };
+  const Case cases[] = {
+      {"NAK in the middle", PortScript().bytes(test::syn + bytes.substr(0, 60) + test::nak + bytes.substr(60))},
+      {"silence in the middle", PortScript().bytes(test::syn + bytes.substr(0, 60)).silence(150)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ui.messages.clear();
+    ui.save_requests.clear();
+    ui.progress = {};
+    easy_ui.reset();
+    opened_ports.clear();
+    readyWithLine(c.script);
+    press();
+    const auto posts = deliverUntilEnded();
+    ASSERT_FALSE(posts.empty());
+    EXPECT_EQ(posts.back(), (std::pair<int, std::intptr_t>{CMD_RECEIVE_ENDED, 0}));
+    EXPECT_TRUE(ui.save_requests.empty());
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_EQ(ui.progress.closed, 1);
+    // Back at the ready step with the button on; the port stays open.
+    EXPECT_EQ(easy->state(), 2);
+    EXPECT_EQ(easy_ui.text, std::wstring(easy_ready_text));
+    EXPECT_TRUE(easy_ui.button_enabled);
+    EXPECT_TRUE(easy_ui.text_enabled);
+    EXPECT_FALSE(easy_ui.menu_enabled.at(IDM_COM_PORT_SETTINGS));
+    EXPECT_TRUE(easy->portOpen());
+    // A late end of the same receive changes nothing.
+    easy->onCommand(CMD_RECEIVE_ENDED, 0);
+    EXPECT_EQ(easy->state(), 2);
+    // The next press waits again on the port already open.
+    press();
+    EXPECT_EQ(easy->state(), 3);
+    EXPECT_EQ(ui.progress.created, 2);
+    EXPECT_EQ(opened_ports.size(), 1U);
+    easy->onDestroy();
+    ui.takePostedUntil(CMD_RECEIVE_ENDED);
+  }
+}
+
 TEST_F(EasyWalkThrough, EachBlockKindIsSavedWithItsFilterAndKinds3And4AreReportedInvalid) {
   const auto tagged = [](const std::wstring& letters, int fields) {
     return kj::test::blockText(taggedHeader(letters, 1, fields, 1), {soundRecord(static_cast<std::size_t>(fields), 0)});
