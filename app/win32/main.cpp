@@ -1,14 +1,19 @@
 // Process start of kjvt58.exe: the command line, the single instance, the
-// window class, the main window and its message loop.
+// window class, the main window or the simple mode window (-easy), and the
+// message loop.
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <string>
 
 #include "app/copy_data.h"
+#include "app/easy_window.h"
 #include "app/ids.h"
 #include "app/main_window.h"
 #include "app/startup.h"
+#include "app/win32/drop_target.h"
+#include "app/win32/easy_window.h"
 #include "app/win32/handles.h"
 #include "app/win32/main_window.h"
 #include "app/win32/spreadsheet_driver.h"
@@ -42,21 +47,47 @@ void handOver(HWND running, const std::wstring& command_line) {
   SendMessageW(running, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data));
 }
 
-int runMessageLoop(MainWindow& window, HACCEL accelerators) {
+// The message loop of either window, until WM_QUIT. `accelerators` (may be
+// null) go to the window `accelerator_window` names; `dialog_message` takes
+// the keyboard input of modeless dialogs.
+int runMessageLoop(HACCEL accelerators, const std::function<HWND()>& accelerator_window,
+                   const std::function<bool(MSG&)>& dialog_message) {
   MSG message{};
   for (;;) {
     const BOOL got = GetMessageW(&message, nullptr, 0, 0);
     if (got == 0) break;       // WM_QUIT
     if (got == -1) return 0;   // the queue is gone; nothing sensible is left to do
-    if (accelerators != nullptr && window.hwnd() != nullptr &&
-        TranslateAcceleratorW(window.hwnd(), accelerators, &message)) {
-      continue;
+    if (accelerators != nullptr && accelerator_window) {
+      HWND target = accelerator_window();
+      if (target != nullptr && TranslateAcceleratorW(target, accelerators, &message)) continue;
     }
-    if (window.isDialogMessage(message)) continue;
+    if (dialog_message && dialog_message(message)) continue;
     TranslateMessage(&message);
     DispatchMessageW(&message);
   }
   return static_cast<int>(message.wParam);
+}
+
+// The class both windows register under the same name, with the procedure
+// and the menu of one of them.
+WNDCLASSEXW windowClass(HINSTANCE instance, const std::wstring& class_name, WNDPROC procedure,
+                        int menu_id) {
+  WNDCLASSEXW window_class{};
+  window_class.cbSize = sizeof window_class;
+  window_class.style = CS_HREDRAW | CS_VREDRAW;
+  window_class.lpfnWndProc = procedure;
+  window_class.hInstance = instance;
+  window_class.hIcon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_APP),
+                                                     IMAGE_ICON, GetSystemMetrics(SM_CXICON),
+                                                     GetSystemMetrics(SM_CYICON), LR_SHARED));
+  window_class.hIconSm = static_cast<HICON>(
+      LoadImageW(instance, MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                 GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+  window_class.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  window_class.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+  window_class.lpszMenuName = MAKEINTRESOURCEW(menu_id);
+  window_class.lpszClassName = class_name.c_str();
+  return window_class;
 }
 
 int run(HINSTANCE instance, int show_command) {
@@ -72,10 +103,6 @@ int run(HINSTANCE instance, int show_command) {
     return 0;
   }
 
-  // The simple mode window is not part of this build yet; started with
-  // -easy the program ends without a window, as a failed creation does.
-  if (plan.mode == app::WindowMode::easy) return 0;
-
   INITCOMMONCONTROLSEX controls{};
   controls.dwSize = sizeof controls;
   controls.dwICC = ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES | ICC_UPDOWN_CLASS |
@@ -87,24 +114,25 @@ int run(HINSTANCE instance, int show_command) {
   Settings settings;
   RegistryStore store;
 
-  WNDCLASSEXW window_class{};
-  window_class.cbSize = sizeof window_class;
-  window_class.style = CS_HREDRAW | CS_VREDRAW;
-  window_class.lpfnWndProc = MainWindow::windowProc;
-  window_class.hInstance = instance;
-  window_class.hIcon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_APP),
-                                                     IMAGE_ICON, GetSystemMetrics(SM_CXICON),
-                                                     GetSystemMetrics(SM_CYICON), LR_SHARED));
-  window_class.hIconSm = static_cast<HICON>(
-      LoadImageW(instance, MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
-                 GetSystemMetrics(SM_CYSMICON), LR_SHARED));
-  window_class.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  window_class.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-  window_class.lpszMenuName = MAKEINTRESOURCEW(IDR_MAIN_MENU);
-  window_class.lpszClassName = class_name.c_str();
-  const WindowClassRegistration registration(window_class);
-  if (!registration) return 0;
+  if (plan.mode == app::WindowMode::easy) {
+    const WindowClassRegistration registration(
+        windowClass(instance, class_name, EasyWindow::windowProc, IDR_EASY_MENU));
+    if (!registration) return 0;
+    const EasyWindow::LogicFactory make_logic = [&](app::ShellUi& shell, app::EasyWindowUi& ui) {
+      return std::make_unique<app::EasyWindowState>(
+          shell, ui, settings, store, title, [] { return enumerate_ports(); }, openSerialPort,
+          makeSpreadsheetDriver);
+    };
+    // Drag and drop through OLE, for the whole life of the window.
+    const OleScope ole;
+    EasyWindow window(instance, title, make_logic);
+    if (!window.create(class_name, show_command)) return 0;
+    return runMessageLoop(nullptr, {}, {});
+  }
 
+  const WindowClassRegistration registration(
+      windowClass(instance, class_name, MainWindow::windowProc, IDR_MAIN_MENU));
+  if (!registration) return 0;
   const MainWindow::LogicFactory make_logic = [&](app::ShellUi& shell, app::MainWindowUi& ui,
                                                    app::DetailDialogUi& detail_ui) {
     return std::make_unique<app::MainWindowState>(
@@ -116,7 +144,8 @@ int run(HINSTANCE instance, int show_command) {
 
   // Resource accelerator tables are freed by the system with the module.
   HACCEL accelerators = LoadAcceleratorsW(instance, MAKEINTRESOURCEW(IDR_ACCELERATORS));
-  return runMessageLoop(window, accelerators);
+  return runMessageLoop(accelerators, [&window] { return window.hwnd(); },
+                        [&window](MSG& message) { return window.isDialogMessage(message); });
 }
 
 }  // namespace

@@ -18,74 +18,6 @@ namespace {
 
 HMENU controlId(int id) { return reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)); }
 
-UINT iconFlag(app::MessageIcon icon) {
-  switch (icon) {
-    case app::MessageIcon::error: return MB_ICONERROR;
-    case app::MessageIcon::information: return MB_ICONINFORMATION;
-    case app::MessageIcon::warning: return MB_ICONWARNING;
-    case app::MessageIcon::question: return MB_ICONQUESTION;
-    case app::MessageIcon::none: return 0;
-  }
-  return 0;
-}
-
-UINT buttonFlag(app::MessageButtons buttons) {
-  switch (buttons) {
-    case app::MessageButtons::ok: return MB_OK;
-    case app::MessageButtons::ok_cancel: return MB_OKCANCEL;
-    case app::MessageButtons::yes_no: return MB_YESNO;
-  }
-  return MB_OK;
-}
-
-// The answer of a message box; a box that could not be shown counts as the
-// refusing button.
-app::MessageAnswer answerOf(int result, app::MessageButtons buttons) {
-  switch (result) {
-    case IDOK: return app::MessageAnswer::ok;
-    case IDCANCEL: return app::MessageAnswer::cancel;
-    case IDYES: return app::MessageAnswer::yes;
-    case IDNO: return app::MessageAnswer::no;
-    default: break;
-  }
-  switch (buttons) {
-    case app::MessageButtons::ok: return app::MessageAnswer::ok;
-    case app::MessageButtons::ok_cancel: return app::MessageAnswer::cancel;
-    case app::MessageButtons::yes_no: return app::MessageAnswer::no;
-  }
-  return app::MessageAnswer::cancel;
-}
-
-// The file dialogs' type list: label, zero, pattern, zero, ..., and a final
-// zero (c_str() adds the last one).
-std::wstring filterText(const std::vector<app::FileFilter>& filters) {
-  std::wstring text;
-  for (const app::FileFilter& filter : filters) {
-    text += filter.label;
-    text.push_back(L'\0');
-    text += filter.pattern;
-    text.push_back(L'\0');
-  }
-  if (filters.empty()) text.push_back(L'\0');
-  return text;
-}
-
-// The file-name buffer of both file dialogs.
-constexpr std::size_t file_name_buffer_length = 256;
-using FileNameBuffer = std::array<wchar_t, file_name_buffer_length>;
-
-// What the open and save dialogs share: owner, filter and the file-name buffer.
-OPENFILENAMEW fileDialog(HWND owner, const std::wstring& filter, FileNameBuffer& file_name) {
-  OPENFILENAMEW dialog{};
-  dialog.lStructSize = sizeof dialog;
-  dialog.hwndOwner = owner;
-  dialog.lpstrFilter = filter.c_str();
-  dialog.nFilterIndex = 1;
-  dialog.lpstrFile = file_name.data();
-  dialog.nMaxFile = static_cast<DWORD>(file_name.size());
-  return dialog;
-}
-
 // The index field's text is read with a buffer of this many characters.
 constexpr int index_text_buffer_length = 512;
 
@@ -105,7 +37,7 @@ struct MutableText {
 
 MainWindow::MainWindow(HINSTANCE instance, std::wstring title, std::wstring command_line,
                        const LogicFactory& make_logic)
-    : instance_(instance), title_(std::move(title)), command_line_(std::move(command_line)) {
+    : ShellWindow(instance), title_(std::move(title)), command_line_(std::move(command_line)) {
   details_[detailSlot(app::DetailKind::plain)].kind = app::DetailKind::plain;
   details_[detailSlot(app::DetailKind::battery)].kind = app::DetailKind::battery;
   for (DetailWindow& detail : details_) detail.owner = this;
@@ -118,7 +50,7 @@ MainWindow::~MainWindow() {
   // logic, while everything it might still touch exists.
   accepting_events_ = false;
   for (DetailWindow& detail : details_) detail.window.reset();
-  if (HWND window = hwnd_.load()) DestroyWindow(window);
+  if (HWND window = hwnd()) DestroyWindow(window);
   logic_.reset();
 }
 
@@ -128,7 +60,7 @@ bool MainWindow::create(const std::wstring& class_name, int show_command) {
   HWND window = CreateWindowExW(WS_EX_ACCEPTFILES, class_name.c_str(), title_.c_str(),
                                 WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, CW_USEDEFAULT, 0,
                                 app::main_window_width, app::main_window_height, nullptr,
-                                nullptr, instance_, this);
+                                nullptr, instance(), this);
   if (window == nullptr) return false;
   ShowWindow(window, show_command);
   UpdateWindow(window);
@@ -149,7 +81,7 @@ LRESULT CALLBACK MainWindow::windowProc(HWND window, UINT message, WPARAM wparam
     const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lparam);
     self = static_cast<MainWindow*>(create->lpCreateParams);
     SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    self->hwnd_.store(window);
+    self->attach(window);
   } else {
     self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
   }
@@ -166,7 +98,7 @@ LRESULT CALLBACK MainWindow::windowProc(HWND window, UINT message, WPARAM wparam
   }
   if (message == WM_NCDESTROY) {
     SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-    self->hwnd_.store(nullptr);
+    self->detach();
   }
   return result;
 }
@@ -262,12 +194,12 @@ LRESULT MainWindow::handleListNotify(LPARAM lparam) {
 }
 
 bool MainWindow::createControls(HWND window) {
-  if (!button_bar_.create(window, instance_)) return false;
+  if (!button_bar_.create(window, instance())) return false;
 
   list_ = CreateWindowExW(0, WC_LISTVIEWW, std::wstring(app::list_window_text).c_str(),
                           WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_SINGLESEL | LVS_OWNERDATA, app::list_left,
                           app::list_top, app::list_width, app::list_height, window,
-                          controlId(IDC_RECORD_LIST), instance_, nullptr);
+                          controlId(IDC_RECORD_LIST), instance(), nullptr);
   if (list_ == nullptr) return false;
   const DWORD extended = LVS_EX_HEADERDRAGDROP | LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER;
   SendMessageW(list_, LVM_SETEXTENDEDLISTVIEWSTYLE, extended, extended);
@@ -288,7 +220,7 @@ bool MainWindow::createControls(HWND window) {
   // Created with zero size: the status bar places itself along the bottom.
   status_bar_ = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE, 0,
                                 app::status_bar_top, 0, 0, window, controlId(IDC_STATUS_BAR),
-                                instance_, nullptr);
+                                instance(), nullptr);
   if (status_bar_ == nullptr) return false;
   std::array<int, app::status_part_right_edges.size()> edges{};
   std::copy(app::status_part_right_edges.begin(), app::status_part_right_edges.end(),
@@ -297,7 +229,7 @@ bool MainWindow::createControls(HWND window) {
   return true;
 }
 
-// --- ShellUi and MainWindowUi: main window ---
+// --- MainWindowUi: main window ---
 
 void MainWindow::enableMenuItem(int command_id, bool enabled) {
   HWND window = hwnd();
@@ -314,45 +246,8 @@ void MainWindow::enableButton(int command_id, bool enabled) {
   button_bar_.enable(command_id, enabled);
 }
 
-app::MessageAnswer MainWindow::messageBox(const std::wstring& text, const std::wstring& caption,
-                                          app::MessageIcon icon, app::MessageButtons buttons) {
-  const int result =
-      MessageBoxW(hwnd(), text.c_str(), caption.c_str(), iconFlag(icon) | buttonFlag(buttons));
-  return answerOf(result, buttons);
-}
-
-std::optional<std::wstring> MainWindow::openFileDialog(const app::OpenFileRequest& request) {
-  const std::wstring filter = filterText(request.filters);
-  FileNameBuffer file_name{};
-  OPENFILENAMEW dialog = fileDialog(hwnd(), filter, file_name);
-  dialog.Flags = request.must_exist ? OFN_FILEMUSTEXIST : 0;
-  if (!GetOpenFileNameW(&dialog)) return std::nullopt;
-  return std::wstring(file_name.data());
-}
-
-std::optional<std::wstring> MainWindow::saveFileDialog(const app::SaveFileRequest& request) {
-  const std::wstring filter = filterText(request.filters);
-  FileNameBuffer file_name{};
-  const std::size_t initial_length =
-      std::min(request.initial_name.size(), file_name.size() - 1);
-  std::copy_n(request.initial_name.begin(), initial_length, file_name.begin());
-  OPENFILENAMEW dialog = fileDialog(hwnd(), filter, file_name);
-  dialog.lpstrDefExt = request.default_extension.empty() ? nullptr
-                                                         : request.default_extension.c_str();
-  dialog.Flags = request.overwrite_prompt ? OFN_OVERWRITEPROMPT : 0;
-  if (!GetSaveFileNameW(&dialog)) return std::nullopt;
-  return std::wstring(file_name.data());
-}
-
 void MainWindow::destroyWindow() {
   if (HWND window = hwnd()) DestroyWindow(window);
-}
-
-void MainWindow::postCommand(int command_id, std::intptr_t param) {
-  if (HWND window = hwnd_.load()) {
-    PostMessageW(window, WM_COMMAND, MAKEWPARAM(static_cast<WORD>(command_id), 0),
-                 static_cast<LPARAM>(param));
-  }
 }
 
 // --- MainWindowUi: list view and status bar ---
@@ -382,7 +277,7 @@ void MainWindow::setStatusText(int part, const std::wstring& text) {
 }
 
 int MainWindow::showOutputItemDialog(app::OutputItemDialogModel& model) {
-  return runOutputItemDialog(instance_, hwnd(), model);
+  return runOutputItemDialog(instance(), hwnd(), model);
 }
 
 // --- DetailDialogUi: record detail dialogs ---
@@ -395,7 +290,7 @@ bool MainWindow::createDetailWindow(app::DetailKind kind, int left_offset) {
   DetailWindow& target = detail(kind);
   target.window.reset();
   // No owner window: the dialog stays beside the main window on its own.
-  HWND dialog = CreateDialogParamW(instance_, MAKEINTRESOURCEW(app::detailTemplateId(kind)),
+  HWND dialog = CreateDialogParamW(instance(), MAKEINTRESOURCEW(app::detailTemplateId(kind)),
                                    nullptr, detailDialogProc, reinterpret_cast<LPARAM>(&target));
   if (dialog == nullptr) return false;
   target.window.reset(dialog);
@@ -514,37 +409,10 @@ bool MainWindow::handleDetailMessage(DetailWindow& detail, HWND dialog, UINT mes
   }
 }
 
-// --- ShellUi: modal dialogs and the progress window ---
-
-int MainWindow::showComPortDialog(app::ComPortDialogModel& model) {
-  return runComPortDialog(instance_, hwnd(), model);
-}
+// --- MainWindowUi: the print settings dialog ---
 
 int MainWindow::showPrintSettingsDialog(app::PrintSettingsDialogModel& model) {
-  return runPrintSettingsDialog(instance_, hwnd(), model);
-}
-
-void MainWindow::showAboutBox() { runAboutBox(instance_, hwnd()); }
-
-bool MainWindow::createProgressWindow(int left_offset) {
-  progress_ = openProgressWindow(instance_, hwnd(), left_offset);
-  return progress_ != nullptr;
-}
-
-void MainWindow::setProgressPosition(int percent) {
-  if (progress_ != nullptr) {
-    SendDlgItemMessageW(progress_, IDC_PROGRESS_BAR, PBM_SETPOS, static_cast<WPARAM>(percent), 0);
-  }
-}
-
-void MainWindow::setProgressText(const std::wstring& text) {
-  if (progress_ != nullptr) SetDlgItemTextW(progress_, IDC_PROGRESS_TEXT, text.c_str());
-}
-
-void MainWindow::closeProgressWindow() {
-  if (progress_ == nullptr) return;
-  PostMessageW(progress_, WM_CLOSE, 0, 0);
-  progress_ = nullptr;
+  return runPrintSettingsDialog(instance(), hwnd(), model);
 }
 
 }  // namespace kj::win32

@@ -1,14 +1,14 @@
 #pragma once
 // The main window of kjvt58.exe: the window class's procedure, the controls
 // (button bar, record list, status bar), the record detail dialogs and the
-// modal dialogs and the progress window, all carried out for the portable
-// window logic. The window procedures turn each message into one call on
+// print settings and output item dialogs, all carried out for the portable
+// window logic (the message boxes, file dialogs and progress window are
+// ShellWindow's). The window procedures turn each message into one call on
 // app::MainWindowEvents; the logic's requests (app::ShellUi,
 // app::MainWindowUi, app::DetailDialogUi) become Win32 calls here. The record
 // list is an owner-data list: it asks the logic for the texts it draws.
 
 #include <array>
-#include <atomic>
 #include <functional>
 #include <memory>
 #include <string>
@@ -16,11 +16,12 @@
 #include "app/ui.h"
 #include "app/win32/button_bar.h"
 #include "app/win32/handles.h"
+#include "app/win32/shell_window.h"
 #include "app/win32/win32_include.h"
 
 namespace kj::win32 {
 
-class MainWindow final : public app::ShellUi, public app::MainWindowUi, public app::DetailDialogUi {
+class MainWindow final : public ShellWindow, public app::MainWindowUi, public app::DetailDialogUi {
  public:
   // Makes the window logic for the window's UI operations. The logic must
   // only keep the references; the window calls it from WM_CREATE on.
@@ -38,9 +39,6 @@ class MainWindow final : public app::ShellUi, public app::MainWindowUi, public a
   // cannot be created.
   bool create(const std::wstring& class_name, int show_command);
 
-  // The window; null before create and after the window is destroyed.
-  HWND hwnd() const { return hwnd_.load(); }
-
   // For the message loop: true when `message` belonged to one of the open
   // modeless dialogs and has been handled as dialog keyboard input.
   bool isDialogMessage(MSG& message);
@@ -48,21 +46,8 @@ class MainWindow final : public app::ShellUi, public app::MainWindowUi, public a
   // The procedure of the window class.
   static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 
-  // app::ShellUi.
-  app::MessageAnswer messageBox(const std::wstring& text, const std::wstring& caption,
-                                app::MessageIcon icon, app::MessageButtons buttons) override;
-  std::optional<std::wstring> openFileDialog(const app::OpenFileRequest& request) override;
-  std::optional<std::wstring> saveFileDialog(const app::SaveFileRequest& request) override;
-  void postCommand(int command_id, std::intptr_t param) override;
-  int showComPortDialog(app::ComPortDialogModel& model) override;
-  int showPrintSettingsDialog(app::PrintSettingsDialogModel& model) override;
-  void showAboutBox() override;
-  bool createProgressWindow(int left_offset) override;
-  void setProgressPosition(int percent) override;
-  void setProgressText(const std::wstring& text) override;
-  void closeProgressWindow() override;
-
   // app::MainWindowUi.
+  int showPrintSettingsDialog(app::PrintSettingsDialogModel& model) override;
   void enableMenuItem(int command_id, bool enabled) override;
   void enableButton(int command_id, bool enabled) override;
   void destroyWindow() override;
@@ -103,12 +88,8 @@ class MainWindow final : public app::ShellUi, public app::MainWindowUi, public a
   // False once the window goes away: events are no longer passed to the logic.
   bool acceptsEvents() const { return logic_ != nullptr && accepting_events_; }
 
-  const HINSTANCE instance_;
   const std::wstring title_;
   const std::wstring command_line_;
-  // Written on the window thread at WM_NCCREATE and WM_NCDESTROY; read by
-  // postCommand on any thread.
-  std::atomic<HWND> hwnd_{nullptr};
   bool accepting_events_ = true;
 
   // Declared before the windows and resources, so it goes after them: the
@@ -121,9 +102,6 @@ class MainWindow final : public app::ShellUi, public app::MainWindowUi, public a
   // Plain and battery detail dialogs; they have no owner window, so they are
   // destroyed here rather than with the main window.
   std::array<DetailWindow, 2> details_;
-  // The progress window (IDD_PROGRESS), owned by the main window and
-  // destroyed with it or by its own close request; null when there is none.
-  HWND progress_ = nullptr;
 };
 
 }  // namespace kj::win32

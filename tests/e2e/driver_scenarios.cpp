@@ -9,7 +9,10 @@
 #include <iterator>
 #include <map>
 
+#include "export/sheet_layout.h"
 #include "record/field_catalogue.h"
+#include "records_io/loaded_block.h"
+#include "tests/e2e/driver_drop.h"
 #include "tests/e2e/driver_controller.h"
 #include "tests/e2e/driver_expected.h"
 #include "tests/export/win32/fake_excel_server_id.h"
@@ -1764,6 +1767,337 @@ void receiveClose(Run& run, const Environment& env) {
   (void)controller.waitReport(kPlayTimeout);
 }
 
+
+// --- The simple mode (-easy) ---
+
+constexpr int kEasyButton = 1078;
+const std::wstring kEasyIntro =
+    L"<KJ-VT58 融着記録管理ソフト 簡易モード>\n\nefd(efdx)ファイルをドラッグ&ドロップしてください。\n\n"
+    L"直接吸い出すにはこのボタンを押してください。";
+const std::wstring kEasyChoosePort =
+    L"\"通信ポート設定\"メニューから\nケーブルを接続したポートを選んでから\nこのボタンを押してください。";
+const std::wstring kEasyReady =
+    L"このボタンを押すとデータ待ち受け状態になります。\nボタンを押したあと、EFコントローラーからデータを\n送信してください。";
+const std::wstring kEasyConvert = L"このボタンを押すとExcel形式に変換します。";
+const std::wstring kEasyAgain =
+    L"右上の\"×\"ボタンで終了します。\n引き続きデータ取り込みを行う場合は\nこのボタンを押すとデータ待ち受け状態になります。\n"
+    L"ボタンを押したあと、EFコントローラーからデータを\n送信してください。";
+const std::wstring kEasyWaiting = L"EFコントローラーからデータを送信して下さい(\"×\"ボタンで終了できます)。";
+
+HWND easyText(HWND window) {
+  for (HWND child : childWindows(window)) {
+    if (className(child) == L"Static") return child;
+  }
+  fail(L"the simple mode window has no text control");
+}
+
+HWND easyButton(HWND window) { return requireChild(window, kEasyButton, L"simple mode window"); }
+
+// Whether the menu bar of `window` draws its items as enabled: the menus of
+// another program cannot be read from here under Wine, so the bar is read
+// from the screen. An enabled item's text is drawn in the menu text colour
+// (black), a grayed one in gray: the darkest pixel of the bar tells which.
+bool menuBarLooksEnabled(HWND window) {
+  POINT client{0, 0};
+  ClientToScreen(window, &client);
+  const RECT bar{client.x, client.y - GetSystemMetrics(SM_CYMENU), client.x + 200, client.y};
+  const Image image = captureScreen(bar);
+  int darkest = 255;
+  for (const std::uint32_t p : image.pixels) {
+    const int level = static_cast<int>(((p >> 16) & 0xFF) + ((p >> 8) & 0xFF) + (p & 0xFF)) / 3;
+    darkest = std::min(darkest, level);
+  }
+  return darkest < 0x40;
+}
+
+// Waits (a while) for the menu bar to be drawn as `enabled`, then checks it.
+void expectMenuBar(Run& run, HWND window, bool enabled, std::wstring_view what) {
+  settle(kWindowTimeout, [&] { return menuBarLooksEnabled(window) == enabled; });
+  run.flag(what, enabled, menuBarLooksEnabled(window));
+}
+
+// The text of item `item_id` of menu resource `menu_id` of the program file,
+// and the number of items of the menu.
+std::pair<std::wstring, int> menuResourceItem(const std::wstring& exe, int menu_id, int item_id) {
+  HMODULE module = LoadLibraryExW(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+  if (module == nullptr) fail(L"cannot read the resources of " + exe);
+  HMENU menu = LoadMenuW(module, MAKEINTRESOURCEW(menu_id));
+  std::wstring text(256, L'\0');
+  int items = -1;
+  if (menu != nullptr) {
+    const int length =
+        GetMenuStringW(menu, static_cast<UINT>(item_id), text.data(), static_cast<int>(text.size()), MF_BYCOMMAND);
+    text.resize(length > 0 ? static_cast<std::size_t>(length) : 0);
+    items = GetMenuItemCount(menu);
+    DestroyMenu(menu);
+  } else {
+    text.clear();
+  }
+  FreeLibrary(module);
+  return {text, items};
+}
+
+// Starts the program with -easy and answers its first question with OK.
+App startEasy(Run& run, const Environment& env) {
+  run.step(L"start with -easy and answer the first question with OK");
+  App app = App::start(env, L"-easy");
+  answer(app.waitMessageBox(L"the first question of the simple mode"), IDOK);
+  HWND window = app.main();
+  waitFor(kWindowTimeout, L"the simple mode window to be shown", [&] { return windowVisible(window); });
+  return app;
+}
+
+void expectEasyText(Run& run, HWND window, const std::wstring& want, std::wstring_view what) {
+  HWND text = easyText(window);
+  settle(kWindowTimeout, [&] { return windowText(text) == want; });
+  run.equal(what, want, windowText(text));
+}
+
+// Presses the button as a click does.
+void pressEasyButton(HWND window) { PostMessageW(easyButton(window), BM_CLICK, 0, 0); }
+
+// What the workbook of `record_path` with every output item must hold, for
+// check_exports.py: written beside `workbook` as its name + ".expected.json".
+void writeEveryItemExpectation(Run& run, const std::wstring& record_path, const std::wstring& workbook) {
+  const std::optional<kj::LoadedBlock> block = kj::LoadedBlock::fromFile(record_path);
+  if (!block || block->outcome() != kj::LoadOutcome::records) fail(L"the records of " + record_path + L" cannot be read");
+  kj::sheet::SheetLayout layout;
+  if (block->holdsBatteryRecords()) {
+    kj::sheet::BatterySelection all{};
+    all.fill(true);
+    layout = kj::sheet::buildSheetLayout(all, *block->batteryRecords());
+  } else {
+    kj::sheet::PlainSelection all{};
+    all.fill(true);
+    layout = kj::sheet::buildSheetLayout(all, *block->plainRecords());
+  }
+  const auto texts = [](const std::vector<std::wstring_view>& views, std::size_t from, std::size_t count) {
+    std::vector<std::wstring> out;
+    for (std::size_t i = from; i < from + count; ++i) out.emplace_back(views[i]);
+    return out;
+  };
+  const std::size_t columns = layout.columnCount();
+  std::vector<std::wstring> rows;
+  for (std::size_t r = 0; r < layout.record_count; ++r) rows.push_back(jsonList(texts(layout.data, r * columns, columns)));
+  const std::wstring name = workbook.substr(workbook.rfind(L'\\') + 1);
+  const std::wstring expected = L"{\"workbook\":" + jsonString(name) + L",\"sheet\":" +
+                                jsonString(std::wstring(kj::sheet::sheet_name)) + L",\"groups\":" +
+                                jsonList(texts(layout.group_row, 0, columns)) + L",\"headers\":" +
+                                jsonList(texts(layout.header_row, 0, columns)) + L",\"formats\":" +
+                                jsonList(texts(layout.formats, 0, columns)) + L",\"rows\":[" + joined(rows, L",") +
+                                L"]}\n";
+  const std::string bytes = toUtf8(expected);
+  FILE* out = _wfopen((workbook + L".expected.json").c_str(), L"wb");
+  const bool written = out != nullptr && std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
+  if (out != nullptr) std::fclose(out);
+  run.flag(L"the expectation of " + name + L" was written", true, written);
+}
+
+// The counts message of a record file, from the command-line tool's dump;
+// empty when it has neither bad records nor abnormal ends.
+std::wstring countsText(Run& run, const Environment& env, const std::wstring& path) {
+  const JsonValue dump = cliDump(run, env, path);
+  std::wstring text;
+  if (const long long bad = count(dump, "bad_count"); bad > 0) text += num(bad) + L"件の不良データが含まれています。\n";
+  if (const long long abnormal = count(dump, "abnormal_end_count"); abnormal > 0) {
+    text += num(abnormal) + L"件の異常終了が含まれています。\n";
+  }
+  return text;
+}
+
+void easyCancel(Run& run, const Environment& env) {
+  run.step(L"start with -easy: the first question has no owner and no icon");
+  App app = App::start(env, L"-easy");
+  const MessageBoxView box = app.waitMessageBox(L"the first question of the simple mode");
+  run.equal(L"question text", L"EFコントローラーから直接吸い出す場合は、PCと専用ケーブルで接続してください。", box.text);
+  run.equal(L"question caption", ids::kTitle, box.caption);
+  run.equal(L"question buttons", buttonNames({IDOK, IDCANCEL}), buttonNames(box.buttons));
+  run.flag(L"the question is without owner window", true, box.owner == nullptr);
+  run.equal(L"question icon", iconName(Icon::none), iconName(messageBoxIcon(box.hwnd, Icon::none, kIconTimeout)));
+  run.step(L"Cancel ends the program with 0");
+  answer(box, IDCANCEL);
+  run.equal(L"exit code after Cancel", 0, exitWithoutQuestion(app, L"Cancel at the first question"));
+}
+
+void easyDrop(Run& run, const Environment& env) {
+  deleteRegistryKey(kSettingsKey);
+  App app = startEasy(run, env);
+  HWND window = app.main();
+
+  run.step(L"the window: title, menu, the text and the button");
+  run.equal(L"window title", ids::kTitle, windowText(window));
+  const auto [item_text, items] = menuResourceItem(env.app, 168, ids::kCmdComPort);
+  run.equal(L"menu 168, item 32838", L"通信ポート設定(&C)", item_text);
+  run.equal(L"items of menu 168", 1, items);
+  expectMenuBar(run, window, false, L"menu item 32838 enabled at start");
+  HWND text = easyText(window);
+  HWND button = easyButton(window);
+  run.equal(L"text of the text control", kEasyIntro, windowText(text));
+  run.flag(L"text control centred", true, (GetWindowLongW(text, GWL_STYLE) & SS_TYPEMASK) == SS_CENTER);
+  run.flag(L"text control shows & as a character", true, (GetWindowLongW(text, GWL_STYLE) & SS_NOPREFIX) != 0);
+  run.equal(L"button text", L"OK", windowText(button));
+  const RECT t = rectIn(text, window);
+  const RECT b = rectIn(button, window);
+  run.equal(L"text control place", L"0,10 340x90",
+            num(t.left) + L"," + num(t.top) + L" " + num(t.right - t.left) + L"x" + num(t.bottom - t.top));
+  run.equal(L"button place", L"130,100 45x25",
+            num(b.left) + L"," + num(b.top) + L" " + num(b.right - b.left) + L"x" + num(b.bottom - b.top));
+  run.flag(L"the window takes dropped files", true, (GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_ACCEPTFILES) != 0);
+  capture(run, env, window, L"easy-window");
+
+  const std::wstring folder = makeFolder(env.work + L"\\簡易 変換");
+  const std::vector<std::wstring> records = {
+      copySample(env, L"positions.efdx", folder + L"\\positions.efdx"),
+      copySample(env, L"battery.efdx", folder + L"\\battery.efdx"),
+      copySample(env, L"plain.efd", folder + L"\\plain.efd"),
+      // A merged file saved as .mrg: read and converted like the others.
+      copySample(env, L"merged.mrgx", folder + L"\\merged 記録.mrg"),
+  };
+  const std::wstring notes = copySample(env, L"plain.efd", folder + L"\\notes.txt");
+  const auto beside = [](const std::wstring& path) { return path.substr(0, path.rfind(L'.')) + L".xls"; };
+
+  run.step(L"drag four record files and a text file onto the window and drop them");
+  std::vector<std::wstring> dropped = records;
+  dropped.push_back(notes);
+  const DragOutcome outcome = dragFilesOnto(window, dropped);
+  run.equal(L"DoDragDrop result (DRAGDROP_S_DROP)", DRAGDROP_S_DROP, outcome.result);
+  run.equal(L"drop effect (copy)", DROPEFFECT_COPY, outcome.effect);
+
+  run.step(L"each record file gets its workbook beside it, without a message; the text is the intro again");
+  waitFor(kPlayTimeout, L"the four workbooks", [&] {
+    if (HWND box = findMessageBox(app.pid())) fail(L"unexpected message box " + quoted(readMessageBox(box).text));
+    return std::all_of(records.begin(), records.end(), [&](const std::wstring& r) { return fileExists(beside(r)); });
+  });
+  expectEasyText(run, window, kEasyIntro, L"text after the conversion");
+  run.flag(L"button enabled after the conversion", true, windowEnabled(button));
+  run.flag(L"a workbook of the text file", false, fileExists(beside(notes)));
+  if (HWND box = findMessageBox(app.pid())) fail(L"unexpected message box " + quoted(readMessageBox(box).text));
+  for (const std::wstring& r : records) writeEveryItemExpectation(run, r, beside(r));
+
+  run.step(L"one file alone: its counts, then the success message");
+  const std::wstring bad = copySample(env, L"bad-checksums.efdx", folder + L"\\bad-checksums.efdx");
+  const std::wstring counts = countsText(run, env, bad);
+  run.isTrue(L"the sample with bad check sums has something to report", !counts.empty());
+  run.equal(L"drop of one file", DRAGDROP_S_DROP, dragFilesOnto(window, {bad}).result);
+  answer(expectMessageBox(run, app, {counts, ids::kTitle, Icon::error, {IDOK}}), IDOK);
+  answer(expectMessageBox(run, app, {L"エクセル出力に成功しました。", ids::kTitle, Icon::information, {IDOK}}), IDOK);
+  run.flag(L"the workbook of the file dropped alone", true, fileExists(beside(bad)));
+  writeEveryItemExpectation(run, bad, beside(bad));
+
+  run.step(L"an invalid file alone: the message of invalid data, no workbook");
+  const std::wstring invalid = copySample(env, L"invalid.efdx", folder + L"\\invalid.efdx");
+  run.equal(L"drop of an invalid file", DRAGDROP_S_DROP, dragFilesOnto(window, {invalid}).result);
+  answer(expectMessageBox(run, app, {L"データの読み込みに失敗しました。データが不正です。", L"読み込み失敗", Icon::error, {IDOK}}),
+         IDOK);
+  expectEasyText(run, window, kEasyIntro, L"text after the invalid file");
+  run.flag(L"a workbook of the invalid file", false, fileExists(beside(invalid)));
+
+  run.step(L"after the first press of the button a drop does nothing");
+  pressEasyButton(window);
+  expectEasyText(run, window, kEasyChoosePort, L"text after the first press");
+  expectMenuBar(run, window, true, L"menu item 32838 enabled after the first press");
+  const std::wstring late = copySample(env, L"positions.efdx", folder + L"\\late.efdx");
+  dragFilesOnto(window, {late});
+  Sleep(1500);
+  run.flag(L"a workbook of the file dropped after the press", false, fileExists(beside(late)));
+  if (HWND box = findMessageBox(app.pid())) fail(L"unexpected message box " + quoted(readMessageBox(box).text));
+  run.equal(L"text after the late drop", kEasyChoosePort, windowText(text));
+
+  run.step(L"the title-bar close ends the program without a question");
+  postClose(window);
+  run.equal(L"exit code after closing", 0, exitWithoutQuestion(app, L"the title-bar close"));
+}
+
+void easyReceive(Run& run, const Environment& env) {
+  deleteRegistryKey(kSettingsKey);
+  const std::wstring sample = env.sample(L"positions.efdx");
+  App app = startEasy(run, env);
+  HWND window = app.main();
+
+  run.step(L"press: choose the port");
+  pressEasyButton(window);
+  expectEasyText(run, window, kEasyChoosePort, L"text after the first press");
+  expectMenuBar(run, window, true, L"menu item 32838 enabled");
+  choosePortInDialog(run, app, env.com_port);
+
+  run.step(L"press: the port opens, ready");
+  Controller controller = Controller::startHeld(env.sim_dir, {"--rate", "2000", linuxPath(sample)});
+  pressEasyButton(window);
+  expectEasyText(run, window, kEasyReady, L"text once the port is open");
+
+  run.step(L"press: the progress window waits for the controller; button, text and menu are off");
+  pressEasyButton(window);
+  HWND progress = waitProgressWindow(app);
+  sameWindow(run, L"owner of the progress window", window, ownerOf(progress));
+  run.equal(L"progress window left edge", windowRect(window).left, windowRect(progress).left);
+  run.equal(L"progress text before the controller sends", kEasyWaiting,
+            windowText(requireChild(progress, kProgressText, L"progress window")));
+  run.flag(L"button enabled while waiting", false, windowEnabled(easyButton(window)));
+  run.flag(L"text enabled while waiting", false, windowEnabled(easyText(window)));
+  expectMenuBar(run, window, false, L"menu item 32838 enabled while waiting");
+  if (!env.shots.empty()) {
+    // The progress window lies over the window: both in one picture.
+    RECT both{};
+    const RECT w = windowRect(window);
+    const RECT p = windowRect(progress);
+    UnionRect(&both, &w, &p);
+    RedrawWindow(progress, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    Sleep(400);
+    const Image image = captureScreen(both);
+    run.isTrue(L"the capture of the receiving window shows drawn windows", colours(image) > 8);
+    saveBmp(env.shots + L"\\easy-window-receiving.bmp", image);
+  }
+
+  run.step(L"the controller sends positions.efdx; the save dialog proposes the time-stamp name");
+  controller.go();
+  HWND dialog = waitSaveDialog(app);
+  sameWindow(run, L"owner of the save dialog", window, ownerOf(dialog));
+  const std::wstring proposed = windowText(fileNameEdit(dialog));
+  const bool stamp = proposed.size() == 16 && proposed[4] == L'_' && proposed[9] == L'_' &&
+                     std::all_of(proposed.begin(), proposed.end(), [](wchar_t c) { return c == L'_' || std::iswdigit(c); });
+  run.isTrue(L"the proposed name " + quoted(proposed) + L" is YYYY_MMDD_hhmmss", stamp);
+  if (HWND types = childById(dialog, ids::kFileTypeList)) {
+    run.equal(L"file types of the save dialog", L"融着記録 (*.efdx)", joined(comboItems(types)));
+  }
+  const std::wstring saved = env.work + L"\\簡易 受信";
+  chooseFile(dialog, saved);
+  answer(expectMessageBox(run, app, {L"データ保存に成功しました。\n\"" + saved + L".efdx\"\nに保存されました。", ids::kTitle,
+                                     Icon::information, {IDOK}}),
+         IDOK);
+  const std::wstring counts = countsText(run, env, sample);
+  if (!counts.empty()) answer(expectMessageBox(run, app, {counts, ids::kTitle, Icon::error, {IDOK}}), IDOK);
+
+  run.step(L"saved byte for byte; the button converts");
+  expectEasyText(run, window, kEasyConvert, L"text after the receive");
+  run.flag(L"button enabled after the receive", true, windowEnabled(easyButton(window)));
+  waitGone(progress, kWindowTimeout, L"the progress window to close");
+  run.isTrue(L"the saved file holds exactly the bytes of the sample sent",
+             readFileBytes(saved + L".efdx") == readFileBytes(sample));
+  const JsonValue report = controller.waitReport(kPlayTimeout);
+  run.equal(L"simulator outcome", L"completed", fromUtf8(report["outcome"].string()));
+  run.equal(L"bytes the program sent the controller", L"[6, 6]", byteList(bytesReceived(report)));
+
+  run.step(L"press: the workbook under the time-stamp name's place, then the text of another receive");
+  pressEasyButton(window);
+  dialog = waitSaveDialog(app);
+  run.equal(L"proposed workbook name", proposed, windowText(fileNameEdit(dialog)));
+  if (HWND types = childById(dialog, ids::kFileTypeList)) {
+    run.equal(L"file types of the workbook dialog", L"Excel形式 (*.xls)", joined(comboItems(types)));
+  }
+  const std::wstring workbook = env.work + L"\\簡易 受信 一覧";
+  chooseFile(dialog, workbook);
+  answer(expectMessageBox(run, app, {L"エクセル出力に成功しました。", ids::kTitle, Icon::information, {IDOK}}), IDOK);
+  expectEasyText(run, window, kEasyAgain, L"text after the conversion");
+  run.flag(L"button enabled for another receive", true, windowEnabled(easyButton(window)));
+  expectMenuBar(run, window, false, L"menu item 32838 enabled after a receive");
+  run.flag(L"the workbook exists", true, fileExists(workbook + L".xls"));
+  writeEveryItemExpectation(run, saved + L".efdx", workbook + L".xls");
+
+  run.step(L"the title-bar close ends the program without a question");
+  postClose(window);
+  run.equal(L"exit code after closing", 0, exitWithoutQuestion(app, L"the title-bar close"));
+}
+
 }  // namespace
 
 const std::vector<Scenario>& scenarios() {
@@ -1797,6 +2131,10 @@ const std::vector<Scenario>& scenarios() {
       {L"print_settings", L"the print settings dialog: its contents, the typing limits, OK and キャンセル",
        printSettings},
       {L"kml_export", L"the KML command writes the map of the positioned records", kmlExport},
+      {L"easy_cancel", L"the simple mode's first question; Cancel ends the program with 0", easyCancel},
+      {L"easy_drop", L"the simple mode window; dropped record files become workbooks beside them", easyDrop},
+      {L"easy_receive", L"the simple mode's button: port, receive, save, workbook, and the text of another receive",
+       easyReceive},
       {L"screenshots", L"captures of the main window and the detail dialog", screenshots},
   };
   return all;
