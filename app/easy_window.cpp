@@ -200,10 +200,14 @@ void EasyWindowState::saveReceived() {
       const std::wstring path = withDefaultExtension(*chosen, defaultExtensionFor(kind));
       if (writeRecordFile(path, session_.received_text(), true, code_page_ansi)) {
         message(easySavedText(path), MessageIcon::information);
-      } else {
-        message(save_failed_text, MessageIcon::error);
+        return;
       }
-      return;
+      // The block is the record of the welds: a failed write (a folder that
+      // cannot be written, a full disk) offers the dialog again, as the main
+      // window does, instead of going on without a file. Declining is still
+      // the user's choice, with its question.
+      message(save_failed_text, MessageIcon::error);
+      continue;
     }
     const MessageAnswer answer = shell_.messageBox(std::wstring(save_declined_question), title_,
                                                    MessageIcon::warning, MessageButtons::ok_cancel);

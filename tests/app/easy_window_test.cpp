@@ -581,7 +581,7 @@ TEST_F(EasyWalkThrough, EachBlockKindIsSavedWithItsFilterAndKinds3And4AreReporte
   }
 }
 
-TEST_F(EasyWalkThrough, TheSaveStepConfirmsDecliningAndReportsAFailedWriteOnce) {
+TEST_F(EasyWalkThrough, TheSaveStepConfirmsDecliningAndOffersTheDialogAgainAfterAFailedWrite) {
   struct Case {
     const char* name;
     std::vector<std::optional<std::wstring>> dialog_answers;
@@ -595,7 +595,11 @@ TEST_F(EasyWalkThrough, TheSaveStepConfirmsDecliningAndReportsAFailedWriteOnce) 
        {question, question}, 2},
       {"declined, then saved", {std::nullopt, L"<dir>/later"}, {MessageAnswer::cancel},
        {question, L"データ保存に成功しました。\n\"<dir>/later.efdx\"\nに保存されました。"}, 2},
-      {"the write fails", {L"<dir>/no-such-folder/x"}, {}, {L"データ保存に失敗しました。"}, 1},
+      {"the write fails, then saved elsewhere", {L"<dir>/no-such-folder/x", L"<dir>/y"}, {},
+       {L"データ保存に失敗しました。", L"データ保存に成功しました。\n\"<dir>/y.efdx\"\nに保存されました。"}, 2},
+      // The failure message takes the first answer, the question the second.
+      {"the write fails, then declined", {L"<dir>/no-such-folder/x", std::nullopt}, {MessageAnswer::ok, MessageAnswer::ok},
+       {L"データ保存に失敗しました。", question}, 2},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
