@@ -7,6 +7,7 @@
 #include "record/code_tables.h"
 #include "records_io/paths.h"
 #include "base/text_encoding.h"
+#include "kj_version.h"
 
 namespace kj::cli {
 
@@ -148,6 +149,7 @@ std::string dumpTable(const std::wstring& path, const LoadedBlock& f) {
 namespace {
 constexpr const char* usage =
     "usage: kjvt58-cli dump [--json] FILE...\n"
+    "       kjvt58-cli --version\n"
     "       kjvt58-cli kml FILE [--output OUT]\n"
     "       kjvt58-cli xls FILE [--output OUT]\n"
     "       kjvt58-cli receive --port PORT [--output FILE] [--json]\n"
@@ -192,6 +194,10 @@ int runCli(const std::vector<std::wstring>& args, std::string& out, std::string&
   }
   if (args[0] == L"--help" || args[0] == L"-h") {
     out += usage;
+    return 0;
+  }
+  if (args[0] == L"--version") {
+    out += "kjvt58-cli " KJ_VERSION_TEXT "\n";
     return 0;
   }
   if (args[0] == L"kml") return runKml({args.begin() + 1, args.end()}, out, err);

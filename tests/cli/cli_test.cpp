@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <regex>
 
 #include "record/record_text.h"
 #include "base/fs_path.h"
@@ -167,6 +168,14 @@ TEST_F(CliTest, HelpListsTheExitStatuses) {
   for (const char* line : {"  1  ", "  2  usage", "  3  internal", "  4  "}) {
     EXPECT_NE(out_.find(line), std::string::npos) << line;
   }
+}
+
+TEST_F(CliTest, VersionPrintsTheProgramsVersionAlone) {
+  EXPECT_EQ(run({L"--version"}), 0);
+  EXPECT_TRUE(std::regex_match(out_, std::regex("kjvt58-cli [0-9]+\\.[0-9]+\\.[0-9]+\n"))) << out_;
+  EXPECT_TRUE(err_.empty());
+  EXPECT_EQ(run({L"--help"}), 0);
+  EXPECT_NE(out_.find("kjvt58-cli --version"), std::string::npos);
 }
 
 TEST_F(CliTest, RecordThatFailedEarlyHasNullBarcodeAndEmptyLaterMembers) {

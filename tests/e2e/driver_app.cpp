@@ -12,6 +12,8 @@ App App::start(const Environment& env, const std::wstring& arguments) {
   return App(Process::start(env.app, arguments));
 }
 
+App App::attach(DWORD pid) { return App(Process::attach(pid)); }
+
 HWND App::main() {
   if (!main_) {
     main_ = waitFor(kWindowTimeout, L"the main window (class kj_vt58) of " + process_.commandLine(), [&]() -> HWND {

@@ -59,6 +59,7 @@ struct Environment {
   std::wstring com_port;  // a COM port the runner made exist in the Wine prefix
   std::wstring sim_dir;   // the folder of the controller simulator service (driver_controller.h)
   std::wstring excel_server;  // a local automation server that records the calls it gets (tests/export/win32)
+  std::wstring installer;     // the installer (scripts/package) of the programs named above
   std::wstring sample(const std::wstring& name) const { return samples + L"\\" + name; }
 };
 
@@ -68,6 +69,9 @@ std::wstring quotedArgument(const std::wstring& path);
 class App {
  public:
   static App start(const Environment& env, const std::wstring& arguments);
+  // The record manager that process `pid` runs (started by the system, for
+  // example through a file association).
+  static App attach(DWORD pid);
 
   Process& process() { return process_; }
   DWORD pid() const { return process_.id(); }

@@ -3,7 +3,7 @@
 //
 //   kj_e2e_driver --app PATH --cli PATH --samples DIR --work DIR
 //                 [--shots DIR] [--com-port COMn] [--sim-dir DIR]
-//                 [--excel-server PATH] (all | SCENARIO...)
+//                 [--excel-server PATH] [--installer PATH] (all | SCENARIO...)
 //   kj_e2e_driver --list
 //   kj_e2e_driver --app PATH --time-start FILE RECORDS [--runs N]
 //
@@ -41,7 +41,7 @@ int usage(const std::wstring& problem) {
   printError(L"kj_e2e_driver: " + problem +
              L"\n"
              L"usage: kj_e2e_driver --app PATH --cli PATH --samples DIR --work DIR [--shots DIR]"
-             L" [--com-port COMn] [--sim-dir DIR] [--excel-server PATH] (all | SCENARIO...)\n"
+             L" [--com-port COMn] [--sim-dir DIR] [--excel-server PATH] [--installer PATH] (all | SCENARIO...)\n"
              L"       kj_e2e_driver --list\n"
              L"       kj_e2e_driver --app PATH --time-start FILE RECORDS [--runs N]\n"
              L"scenarios:\n" +
@@ -148,6 +148,8 @@ int wmain(int argc, wchar_t** argv) {
       ok = value(env.sim_dir);
     } else if (a == L"--excel-server") {
       ok = value(env.excel_server);
+    } else if (a == L"--installer") {
+      ok = value(env.installer);
     } else if (a == L"--time-start") {
       ok = value(timed_file) && value(timed_records);
     } else if (a == L"--runs") {

@@ -9,6 +9,10 @@
 #include <iterator>
 #include <map>
 
+#include <knownfolders.h>
+#include <shellapi.h>
+#include <shlobj.h>
+
 #include "export/sheet_layout.h"
 #include "record/field_catalogue.h"
 #include "records_io/loaded_block.h"
@@ -2098,6 +2102,229 @@ void easyReceive(Run& run, const Environment& env) {
   run.equal(L"exit code after closing", 0, exitWithoutQuestion(app, L"the title-bar close"));
 }
 
+
+// --- The version ---
+
+std::wstring versionString(const std::vector<BYTE>& info, const std::wstring& name) {
+  void* value = nullptr;
+  UINT length = 0;
+  const std::wstring path = L"\\StringFileInfo\\041104b0\\" + name;
+  if (!VerQueryValueW(info.data(), path.c_str(), &value, &length) || length == 0) return L"(missing)";
+  return std::wstring(static_cast<const wchar_t*>(value));
+}
+
+void versionInfo(Run& run, const Environment& env) {
+  run.step(L"the version resource of kjvt58.exe");
+  const DWORD size = GetFileVersionInfoSizeW(env.app.c_str(), nullptr);
+  if (size == 0) fail(L"kjvt58.exe has no version resource");
+  std::vector<BYTE> info(size);
+  if (!GetFileVersionInfoW(env.app.c_str(), 0, size, info.data())) fail(L"the version resource cannot be read");
+  run.equal(L"ProductName", ids::kTitle, versionString(info, L"ProductName"));
+  run.equal(L"ProductVersion", L"1.0.4", versionString(info, L"ProductVersion"));
+  run.equal(L"FileVersion", L"1.0.4", versionString(info, L"FileVersion"));
+  VS_FIXEDFILEINFO* fixed = nullptr;
+  UINT length = 0;
+  if (!VerQueryValueW(info.data(), L"\\", reinterpret_cast<void**>(&fixed), &length) || fixed == nullptr) {
+    fail(L"the version resource has no fixed part");
+  }
+  run.equal(L"file version numbers", L"1.0.4.0",
+            num(HIWORD(fixed->dwFileVersionMS)) + L"." + num(LOWORD(fixed->dwFileVersionMS)) + L"." +
+                num(HIWORD(fixed->dwFileVersionLS)) + L"." + num(LOWORD(fixed->dwFileVersionLS)));
+
+  run.step(L"kjvt58-cli --version");
+  const Captured c = runAndCapture(env.cli, L"--version", kCliTimeout);
+  run.equal(L"exit code of kjvt58-cli --version", 0, c.exit_code);
+  std::string line = c.output;
+  while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
+  run.equal(L"kjvt58-cli --version", L"kjvt58-cli 1.0.4", fromUtf8(line));
+}
+
+// --- The installer ---
+
+constexpr wchar_t kProgId[] = L"KJVT58.RecordFile";
+constexpr wchar_t kUninstallKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\KJ-VT58";
+const std::vector<std::wstring> kRecordExtensions = {L".efd", L".efdx", L".mrg", L".mrgx"};
+const std::vector<std::wstring> kShortcuts = {L"KJ-VT58 融着記録管理ソフト.lnk", L"KJ-VT58 簡易モード.lnk",
+                                              L"ユーザーガイド.lnk"};
+
+std::wstring knownFolder(REFKNOWNFOLDERID id) {
+  PWSTR path = nullptr;
+  if (FAILED(SHGetKnownFolderPath(id, 0, nullptr, &path))) fail(L"a known folder cannot be found");
+  std::wstring text(path);
+  CoTaskMemFree(path);
+  return text;
+}
+
+// A text value of the registry (the key's default value when `name` is
+// empty), or nothing when the key or the value is missing.
+std::optional<std::wstring> regText(HKEY root, const std::wstring& key, const std::wstring& name) {
+  wchar_t data[1024] = {};
+  DWORD size = sizeof data;
+  if (RegGetValueW(root, key.c_str(), name.empty() ? nullptr : name.c_str(), RRF_RT_REG_SZ, nullptr, data, &size) !=
+      ERROR_SUCCESS) {
+    return std::nullopt;
+  }
+  return std::wstring(data);
+}
+
+bool regKeyExists(HKEY root, const std::wstring& key) {
+  HKEY k = nullptr;
+  if (RegOpenKeyExW(root, key.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS) return false;
+  RegCloseKey(k);
+  return true;
+}
+
+std::wstring shown(const std::optional<std::wstring>& text) { return text ? *text : L"(missing)"; }
+
+// Runs `exe arguments` to its end and returns its exit code.
+DWORD runToEnd(const std::wstring& exe, const std::wstring& arguments) {
+  Process p = Process::start(exe, arguments);
+  const auto code = p.waitExit(Millis(120000));
+  if (!code) fail(L"\"" + exe + L"\" " + arguments + L" did not end");
+  return *code;
+}
+
+// The program file a process runs.
+std::wstring processImage(DWORD pid) {
+  UniqueHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
+  wchar_t path[MAX_PATH] = {};
+  DWORD size = MAX_PATH;
+  if (!process.get() || !QueryFullProcessImageNameW(process.get(), 0, path, &size)) return L"";
+  return path;
+}
+
+// Opens `target` as the shell does on a double click.
+void shellOpen(Run& run, const std::wstring& target) {
+  const auto result = reinterpret_cast<INT_PTR>(ShellExecuteW(nullptr, L"open", target.c_str(), nullptr, nullptr,
+                                                              SW_SHOWNORMAL));
+  run.isTrue(L"the shell opens " + target + L" (result " + num(static_cast<long long>(result)) + L")", result > 32);
+}
+
+// The record manager's window a start through the shell brought up.
+HWND waitRecordManagerWindow(std::wstring_view what) {
+  return waitFor(kWindowTimeout, what, []() -> HWND {
+    const auto found = allTopWindows(ids::kMainClass);
+    return found.empty() ? nullptr : found.front();
+  });
+}
+
+void expectInstalledFiles(Run& run, const Environment& env, const std::wstring& dir) {
+  run.isTrue(L"the installed kjvt58.exe is the program built", readFileBytes(dir + L"\\kjvt58.exe") == readFileBytes(env.app));
+  run.isTrue(L"the installed kjvt58-cli.exe is the tool built",
+             readFileBytes(dir + L"\\kjvt58-cli.exe") == readFileBytes(env.cli));
+  run.flag(L"the uninstaller is installed", true, fileExists(dir + L"\\uninstall.exe"));
+  run.flag(L"the user guide is installed", true, fileExists(dir + L"\\guide\\index.html"));
+}
+
+// The registry entries of an installation under `root`, in folder `dir`.
+void expectInstalledEntries(Run& run, HKEY root, const std::wstring& dir, const std::wstring& quiet_uninstall) {
+  const std::wstring exe = dir + L"\\kjvt58.exe";
+  run.equal(L"DisplayName", ids::kTitle, shown(regText(root, kUninstallKey, L"DisplayName")));
+  run.equal(L"DisplayVersion", L"1.0.4", shown(regText(root, kUninstallKey, L"DisplayVersion")));
+  run.equal(L"InstallLocation", dir, shown(regText(root, kUninstallKey, L"InstallLocation")));
+  run.equal(L"UninstallString", L"\"" + dir + L"\\uninstall.exe\"", shown(regText(root, kUninstallKey, L"UninstallString")));
+  run.equal(L"QuietUninstallString", quiet_uninstall, shown(regText(root, kUninstallKey, L"QuietUninstallString")));
+  const std::wstring classes = L"Software\\Classes\\";
+  for (const std::wstring& extension : kRecordExtensions) {
+    run.equal(L"the program of " + extension, kProgId, shown(regText(root, classes + extension, L"")));
+  }
+  run.equal(L"the open command of the record files", L"\"" + exe + L"\" \"%1\"",
+            shown(regText(root, classes + kProgId + L"\\shell\\open\\command", L"")));
+  run.equal(L"the icon of the record files", L"\"" + exe + L"\",0", shown(regText(root, classes + kProgId + L"\\DefaultIcon", L"")));
+}
+
+// Uninstalls silently; the uninstaller hands over to a copy of itself and ends
+// at once, so its end is seen in what it removes: the folder, and last the
+// Uninstall key under `root`.
+void uninstall(Run& run, HKEY root, const std::wstring& dir, const std::wstring& arguments) {
+  run.equal(L"uninstaller exit code", 0, runToEnd(dir + L"\\uninstall.exe", arguments));
+  settle(Millis(60000), [&] { return !fileExists(dir) && !regKeyExists(root, kUninstallKey); });
+}
+
+void expectNothingLeft(Run& run, HKEY root, const std::wstring& dir, const std::wstring& menu) {
+  run.flag(L"the folder " + dir + L" after uninstalling", false, fileExists(dir));
+  run.flag(L"the Start menu folder after uninstalling", false, fileExists(menu));
+  run.flag(L"the Uninstall key after uninstalling", false, regKeyExists(root, kUninstallKey));
+  run.flag(L"the file type key after uninstalling", false, regKeyExists(root, std::wstring(L"Software\\Classes\\") + kProgId));
+  for (const std::wstring& extension : kRecordExtensions) {
+    run.flag(L"the key of " + extension + L" after uninstalling", false,
+             regKeyExists(root, L"Software\\Classes\\" + extension));
+  }
+}
+
+void requireInstaller(const Environment& env) {
+  if (env.installer.empty()) fail(L"no --installer given: scripts/e2e builds it with scripts/package");
+}
+
+void installPerUser(Run& run, const Environment& env) {
+  requireInstaller(env);
+  const std::wstring dir = knownFolder(FOLDERID_LocalAppData) + L"\\Programs\\KJ-VT58";
+  const std::wstring menu = knownFolder(FOLDERID_Programs) + L"\\KJ-VT58";
+  run.step(L"a silent installation for the current user");
+  run.equal(L"installer exit code", 0, runToEnd(env.installer, L"/S"));
+  expectInstalledFiles(run, env, dir);
+  expectInstalledEntries(run, HKEY_CURRENT_USER, dir, L"\"" + dir + L"\\uninstall.exe\" /S");
+  run.flag(L"a machine-wide Uninstall key", false, regKeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+  for (const std::wstring& shortcut : kShortcuts) {
+    run.flag(L"the Start menu entry " + shortcut, true, fileExists(menu + L"\\" + shortcut));
+  }
+
+  run.step(L"the Start menu entry of the simple mode starts the installed program in the simple mode");
+  shellOpen(run, menu + L"\\KJ-VT58 簡易モード.lnk");
+  HWND window = waitRecordManagerWindow(L"the window of the program started from the Start menu");
+  const DWORD pid = processOf(window);
+  run.equal(L"the program started from the Start menu", dir + L"\\kjvt58.exe", processImage(pid));
+  const MessageBoxView box = waitMessageBox(pid, kWindowTimeout, L"the first question of the simple mode");
+  run.equal(L"the first question of the simple mode",
+            L"EFコントローラーから直接吸い出す場合は、PCと専用ケーブルで接続してください。", box.text);
+  answer(box, IDCANCEL);
+  waitGone(window, kExitTimeout, L"the simple mode to end after Cancel");
+
+  run.step(L"a silent uninstallation leaves the user's settings alone");
+  writeRegistryText(kSettingsKey, L"COM", L"COM7");
+  uninstall(run, HKEY_CURRENT_USER, dir, L"/S");
+  expectNothingLeft(run, HKEY_CURRENT_USER, dir, menu);
+  const auto kept = readRegistryValue(kSettingsKey, L"COM");
+  run.equal(L"the settings after uninstalling", L"COM7", kept ? kept->text : L"(missing)");
+}
+
+void installAllUsers(Run& run, const Environment& env) {
+  requireInstaller(env);
+  const std::wstring dir = knownFolder(FOLDERID_ProgramFiles) + L"\\KJ-VT58";
+  const std::wstring menu = knownFolder(FOLDERID_CommonPrograms) + L"\\KJ-VT58";
+  run.step(L"a silent installation for every user (/ALLUSERS)");
+  run.equal(L"installer exit code", 0, runToEnd(env.installer, L"/S /ALLUSERS"));
+  expectInstalledFiles(run, env, dir);
+  expectInstalledEntries(run, HKEY_LOCAL_MACHINE, dir, L"\"" + dir + L"\\uninstall.exe\" /ALLUSERS /S");
+  run.flag(L"a per-user Uninstall key", false, regKeyExists(HKEY_CURRENT_USER, kUninstallKey));
+  for (const std::wstring& shortcut : kShortcuts) {
+    run.flag(L"the common Start menu entry " + shortcut, true, fileExists(menu + L"\\" + shortcut));
+  }
+
+  run.step(L"a record file opened through its association is shown in the program");
+  const std::wstring folder = makeFolder(env.work + L"\\関連付け");
+  const std::wstring first = copySample(env, L"positions.efdx", folder + L"\\positions.efdx");
+  const std::wstring second = copySample(env, L"battery.efdx", folder + L"\\battery.efdx");
+  shellOpen(run, first);
+  HWND window = waitRecordManagerWindow(L"the program opened through the association");
+  const DWORD pid = processOf(window);
+  run.equal(L"the program opened through the association", dir + L"\\kjvt58.exe", processImage(pid));
+  App app = App::attach(pid);
+  app.waitIdle();
+  expectRows(run, app, expected::positions());
+
+  run.step(L"a second file opened the same way goes to the running program");
+  shellOpen(run, second);
+  expectRows(run, app, expected::battery());
+  settle(kWindowTimeout, [] { return allTopWindows(ids::kMainClass).size() == 1; });
+  run.equal(L"windows of the record manager", 1, static_cast<long long>(allTopWindows(ids::kMainClass).size()));
+  exitApp(run, app);
+
+  run.step(L"a silent uninstallation");
+  uninstall(run, HKEY_LOCAL_MACHINE, dir, L"/ALLUSERS /S");
+  expectNothingLeft(run, HKEY_LOCAL_MACHINE, dir, menu);
+}
+
 }  // namespace
 
 const std::vector<Scenario>& scenarios() {
@@ -2135,6 +2362,11 @@ const std::vector<Scenario>& scenarios() {
       {L"easy_drop", L"the simple mode window; dropped record files become workbooks beside them", easyDrop},
       {L"easy_receive", L"the simple mode's button: port, receive, save, workbook, and the text of another receive",
        easyReceive},
+      {L"version_info", L"the version resource of kjvt58.exe and kjvt58-cli --version", versionInfo},
+      {L"install_per_user", L"the installer for the current user: files, entries, the simple mode's Start menu entry, uninstalling",
+       installPerUser},
+      {L"install_all_users", L"the installer for every user: opening record files through their association, uninstalling",
+       installAllUsers},
       {L"screenshots", L"captures of the main window and the detail dialog", screenshots},
   };
   return all;

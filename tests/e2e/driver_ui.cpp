@@ -41,6 +41,15 @@ Process Process::start(const std::wstring& exe, const std::wstring& arguments) {
   return p;
 }
 
+Process Process::attach(DWORD pid) {
+  Process p;
+  p.process_.reset(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE, FALSE, pid));
+  if (!p.process_.get()) fail(L"cannot open process " + std::to_wstring(pid) + L" (" + lastError() + L")");
+  p.id_ = pid;
+  p.command_line_ = L"(process " + std::to_wstring(pid) + L")";
+  return p;
+}
+
 Process::~Process() {
   if (process_ && running()) kill();
 }

@@ -78,6 +78,8 @@ class Process {
   // Runs "exe" arguments. arguments is appended to the quoted program path as
   // it stands (the caller quotes what needs quoting).
   static Process start(const std::wstring& exe, const std::wstring& arguments);
+  // A process running already, by its id.
+  static Process attach(DWORD pid);
 
   Process(Process&&) noexcept = default;
   Process& operator=(Process&&) noexcept = default;
