@@ -1,6 +1,7 @@
 #include "app/win32/drop_target.h"
 
-#include <atomic>
+#include "base/com_object_win32.h"
+
 #include <utility>
 
 namespace kj::win32 {
@@ -17,37 +18,14 @@ FORMATETC fileDropFormat() {
   return format;
 }
 
-// COM interfaces have no virtual destructor by design: the object deletes
-// itself in Release, as its own final type.
-#if defined(__GNUC__)
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
-#endif
 // The OLE drop target: a COM object that the system holds through its
 // reference count; RevokeDragDrop releases the system's references.
-class FileDropTarget final : public IDropTarget {
+class FileDropTarget final : public com::ComObject<IDropTarget, IID_IDropTarget> {
  public:
   FileDropTarget(std::size_t max_length, FileDropHandler on_drop)
       : max_length_(max_length), on_drop_(std::move(on_drop)) {}
   FileDropTarget(const FileDropTarget&) = delete;
   FileDropTarget& operator=(const FileDropTarget&) = delete;
-
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
-    if (object == nullptr) return E_POINTER;
-    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDropTarget)) {
-      *object = static_cast<IDropTarget*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const ULONG left = --references_;
-    if (left == 0) delete this;
-    return left;
-  }
 
   HRESULT STDMETHODCALLTYPE DragEnter(IDataObject* data, DWORD, POINTL, DWORD* effect) override {
     FORMATETC format = fileDropFormat();
@@ -83,22 +61,16 @@ class FileDropTarget final : public IDropTarget {
   }
 
  private:
-  ~FileDropTarget() = default;
-
   HRESULT answer(DWORD* effect) const {
     if (effect == nullptr) return E_INVALIDARG;
     *effect = carries_files_ && (*effect & DROPEFFECT_COPY) != 0 ? DROPEFFECT_COPY : DROPEFFECT_NONE;
     return S_OK;
   }
 
-  std::atomic<ULONG> references_{1};
   const std::size_t max_length_;
   const FileDropHandler on_drop_;
   bool carries_files_ = false;
 };
-#if defined(__GNUC__)
-#pragma GCC diagnostic pop
-#endif
 
 }  // namespace
 

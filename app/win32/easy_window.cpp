@@ -38,38 +38,11 @@ bool EasyWindow::create(const std::wstring& class_name, int show_command) {
   HWND window = CreateWindowExW(WS_EX_ACCEPTFILES, class_name.c_str(), title_.c_str(),
                                 WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, CW_USEDEFAULT, 0,
                                 app::easy_window_width, app::easy_window_height, nullptr, nullptr,
-                                instance(), this);
+                                instance(), creationParameter());
   if (window == nullptr) return false;
   ShowWindow(window, show_command);
   UpdateWindow(window);
   return true;
-}
-
-LRESULT CALLBACK EasyWindow::windowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  EasyWindow* self = nullptr;
-  if (message == WM_NCCREATE) {
-    const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lparam);
-    self = static_cast<EasyWindow*>(create->lpCreateParams);
-    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    self->attach(window);
-  } else {
-    self = reinterpret_cast<EasyWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-  }
-  if (self == nullptr) return DefWindowProcW(window, message, wparam, lparam);
-
-  LRESULT result = 0;
-  try {
-    result = self->handleMessage(window, message, wparam, lparam);
-  } catch (...) {
-    // Nothing may unwind through the system's code that called us. A failed
-    // creation makes CreateWindowExW fail.
-    result = message == WM_CREATE ? -1 : 0;
-  }
-  if (message == WM_NCDESTROY) {
-    SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-    self->detach();
-  }
-  return result;
 }
 
 LRESULT EasyWindow::handleMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {

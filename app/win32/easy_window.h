@@ -34,8 +34,6 @@ class EasyWindow final : public ShellWindow, public app::EasyWindowUi {
   // cannot be created.
   bool create(const std::wstring& class_name, int show_command);
 
-  // The procedure of the window class.
-  static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 
   // app::EasyWindowUi.
   app::MessageAnswer ownerlessMessageBox(const std::wstring& text, const std::wstring& caption,
@@ -51,7 +49,7 @@ class EasyWindow final : public ShellWindow, public app::EasyWindowUi {
   void endMessageLoop(int exit_code) override;
 
  private:
-  LRESULT handleMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+  LRESULT handleMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam) override;
   void dropFiles(HDROP drop);
   bool acceptsEvents() const { return logic_ != nullptr && accepting_events_; }
 

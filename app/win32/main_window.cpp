@@ -60,7 +60,7 @@ bool MainWindow::create(const std::wstring& class_name, int show_command) {
   HWND window = CreateWindowExW(WS_EX_ACCEPTFILES, class_name.c_str(), title_.c_str(),
                                 WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, CW_USEDEFAULT, 0,
                                 app::main_window_width, app::main_window_height, nullptr,
-                                nullptr, instance(), this);
+                                nullptr, instance(), creationParameter());
   if (window == nullptr) return false;
   ShowWindow(window, show_command);
   UpdateWindow(window);
@@ -72,35 +72,6 @@ bool MainWindow::isDialogMessage(MSG& message) {
     if (detail.window && IsDialogMessageW(detail.window.get(), &message)) return true;
   }
   return false;
-}
-
-LRESULT CALLBACK MainWindow::windowProc(HWND window, UINT message, WPARAM wparam,
-                                        LPARAM lparam) {
-  MainWindow* self = nullptr;
-  if (message == WM_NCCREATE) {
-    const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lparam);
-    self = static_cast<MainWindow*>(create->lpCreateParams);
-    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    self->attach(window);
-  } else {
-    self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-  }
-  if (self == nullptr) return DefWindowProcW(window, message, wparam, lparam);
-
-  LRESULT result = 0;
-  try {
-    result = self->handleMessage(window, message, wparam, lparam);
-  } catch (...) {
-    // Nothing may unwind through the system's code that called us. What the
-    // message asked for is lost; the window stays usable. A failed creation
-    // makes CreateWindowExW fail.
-    result = message == WM_CREATE ? -1 : 0;
-  }
-  if (message == WM_NCDESTROY) {
-    SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-    self->detach();
-  }
-  return result;
 }
 
 LRESULT MainWindow::handleMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {

@@ -43,8 +43,6 @@ class MainWindow final : public ShellWindow, public app::MainWindowUi, public ap
   // modeless dialogs and has been handled as dialog keyboard input.
   bool isDialogMessage(MSG& message);
 
-  // The procedure of the window class.
-  static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 
   // app::MainWindowUi.
   int showPrintSettingsDialog(app::PrintSettingsDialogModel& model) override;
@@ -76,7 +74,7 @@ class MainWindow final : public ShellWindow, public app::MainWindowUi, public ap
   static INT_PTR CALLBACK detailDialogProc(HWND dialog, UINT message, WPARAM wparam,
                                            LPARAM lparam);
 
-  LRESULT handleMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+  LRESULT handleMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam) override;
   // Messages arrive before CreateDialogParamW returns, while `detail` does
   // not hold the dialog yet; hence the dialog's handle beside it.
   bool handleDetailMessage(DetailWindow& detail, HWND dialog, UINT message, WPARAM wparam,

@@ -88,6 +88,34 @@ app::MessageAnswer showMessageBox(HWND owner, const std::wstring& text, const st
   return answerOf(result, buttons);
 }
 
+LRESULT CALLBACK ShellWindow::windowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  ShellWindow* self = nullptr;
+  if (message == WM_NCCREATE) {
+    const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lparam);
+    self = static_cast<ShellWindow*>(create->lpCreateParams);
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    self->hwnd_.store(window);
+  } else {
+    self = reinterpret_cast<ShellWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  }
+  if (self == nullptr) return DefWindowProcW(window, message, wparam, lparam);
+
+  LRESULT result = 0;
+  try {
+    result = self->handleMessage(window, message, wparam, lparam);
+  } catch (...) {
+    // Nothing may unwind through the system's code that called us. What the
+    // message asked for is lost; the window stays usable. A failed creation
+    // makes CreateWindowExW fail.
+    result = message == WM_CREATE ? -1 : 0;
+  }
+  if (message == WM_NCDESTROY) {
+    SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+    self->hwnd_.store(nullptr);
+  }
+  return result;
+}
+
 app::MessageAnswer ShellWindow::messageBox(const std::wstring& text, const std::wstring& caption,
                                            app::MessageIcon icon, app::MessageButtons buttons) {
   return showMessageBox(hwnd(), text, caption, icon, buttons);

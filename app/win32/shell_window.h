@@ -23,6 +23,11 @@ class ShellWindow : public app::ShellUi {
   // The window; null before its creation and after its destruction.
   HWND hwnd() const { return hwnd_.load(); }
 
+  // The procedure of both window classes. The window is created with its
+  // ShellWindow as the creation parameter; every message goes to its
+  // handleMessage, and no exception gets past this procedure.
+  static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+
   // app::ShellUi.
   app::MessageAnswer messageBox(const std::wstring& text, const std::wstring& caption,
                                 app::MessageIcon icon, app::MessageButtons buttons) override;
@@ -43,13 +48,16 @@ class ShellWindow : public app::ShellUi {
   ~ShellWindow() override = default;
 
   HINSTANCE instance() const { return instance_; }
-  // Called by the window procedure at WM_NCCREATE and WM_NCDESTROY.
-  void attach(HWND window) { hwnd_.store(window); }
-  void detach() { hwnd_.store(nullptr); }
+  // The creation parameter of the window (CreateWindowExW's last argument).
+  void* creationParameter() { return static_cast<ShellWindow*>(this); }
+  // One message of the window. An exception thrown here loses what the
+  // message asked for; a failed WM_CREATE makes the creation fail.
+  virtual LRESULT handleMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam) = 0;
 
  private:
   const HINSTANCE instance_;
-  // Written on the window thread; read by postCommand on any thread.
+  // Written by the window procedure at WM_NCCREATE and WM_NCDESTROY on the
+  // window thread; read by postCommand on any thread.
   std::atomic<HWND> hwnd_{nullptr};
   // The progress window (IDD_PROGRESS), owned by the window and destroyed
   // with it or by its own close request; null when there is none.

@@ -1,10 +1,10 @@
 #include "tests/e2e/driver_drop.h"
 
-#include <atomic>
 #include <chrono>
 
 #include <ole2.h>
 
+#include "base/com_object_win32.h"
 #include "tests/e2e/driver_support.h"
 #include "tests/support/file_drop_data.h"
 
@@ -16,36 +16,13 @@ using Clock = std::chrono::steady_clock;
 // The drag gives up (DRAGDROP_S_CANCEL) when it has not dropped by then.
 constexpr std::chrono::seconds kDragLimit{20};
 
-// COM interfaces have no virtual destructor by design: the object deletes
-// itself in Release, as its own final type.
-#if defined(__GNUC__)
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
-#endif
 // The hand of the user: asked by the system at every step of the drag, it
 // first rests beside the target, then moves the pointer onto the middle of the
 // target's client area, holds it there for a few steps (so that the target
 // sees the drag enter) and lets go.
-class Hand final : public IDropSource {
+class Hand final : public kj::com::ComObject<IDropSource, IID_IDropSource> {
  public:
   Hand(POINT start, POINT over) : start_(start), over_(over), deadline_(Clock::now() + kDragLimit) {}
-
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
-    if (object == nullptr) return E_POINTER;
-    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDropSource)) {
-      *object = static_cast<IDropSource*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const ULONG left = --references_;
-    if (left == 0) delete this;
-    return left;
-  }
 
   HRESULT STDMETHODCALLTYPE QueryContinueDrag(BOOL escape, DWORD) override {
     if (escape || Clock::now() > deadline_) return DRAGDROP_S_CANCEL;
@@ -66,8 +43,6 @@ class Hand final : public IDropSource {
   HRESULT STDMETHODCALLTYPE GiveFeedback(DWORD) override { return DRAGDROP_S_USEDEFAULTCURSORS; }
 
  private:
-  ~Hand() = default;
-
   // The pointer moves as the mouse moves it: absolute coordinates over the
   // primary screen, 0-65535.
   static void moveTo(POINT p) {
@@ -84,16 +59,12 @@ class Hand final : public IDropSource {
     if (GetCursorPos(&now) && (now.x != p.x || now.y != p.y)) SetCursorPos(p.x, p.y);
   }
 
-  std::atomic<ULONG> references_{1};
   const POINT start_;
   const POINT over_;
   const Clock::time_point deadline_;
   int steps_ = 0;
   int steps_over_ = 0;
 };
-#if defined(__GNUC__)
-#pragma GCC diagnostic pop
-#endif
 
 template <class T>
 struct Releaser {

@@ -1583,6 +1583,20 @@ std::wstring byteList(const std::vector<long long>& bytes) {
 // A save dialog of the program: the file dialog with the file name box.
 HWND waitSaveDialog(App& app) { return waitFileDialog(app); }
 
+// The save dialog of a received .efdx block: its owner, the time-stamp name it
+// proposes (returned) and its file type.
+std::wstring expectReceivedSaveDialog(Run& run, HWND dialog, HWND owner) {
+  sameWindow(run, L"owner of the save dialog", owner, ownerOf(dialog));
+  const std::wstring proposed = windowText(fileNameEdit(dialog));
+  const bool stamp = proposed.size() == 16 && proposed[4] == L'_' && proposed[9] == L'_' &&
+                     std::all_of(proposed.begin(), proposed.end(), [](wchar_t c) { return c == L'_' || std::iswdigit(c); });
+  run.isTrue(L"the proposed name " + quoted(proposed) + L" is YYYY_MMDD_hhmmss", stamp);
+  if (HWND types = childById(dialog, ids::kFileTypeList)) {
+    run.equal(L"file types of the save dialog", L"融着記録 (*.efdx)", joined(comboItems(types)));
+  }
+  return proposed;
+}
+
 void receiveAndSave(Run& run, const Environment& env) {
   deleteRegistryKey(kSettingsKey);
   const std::wstring sample = env.sample(L"positions.efdx");
@@ -1617,14 +1631,7 @@ void receiveAndSave(Run& run, const Environment& env) {
 
   run.step(L"the save dialog proposes the time-stamp name; save as received (no extension)");
   HWND dialog = waitSaveDialog(app);
-  sameWindow(run, L"owner of the save dialog", app.main(), ownerOf(dialog));
-  const std::wstring proposed = windowText(fileNameEdit(dialog));
-  const bool stamp = proposed.size() == 16 && proposed[4] == L'_' && proposed[9] == L'_' &&
-                     std::all_of(proposed.begin(), proposed.end(), [](wchar_t c) { return c == L'_' || std::iswdigit(c); });
-  run.isTrue(L"the proposed name " + quoted(proposed) + L" is YYYY_MMDD_hhmmss", stamp);
-  if (HWND types = childById(dialog, ids::kFileTypeList)) {
-    run.equal(L"file types of the save dialog", L"融着記録 (*.efdx)", joined(comboItems(types)));
-  }
+  expectReceivedSaveDialog(run, dialog, app.main());
   const std::wstring saved = env.work + L"\\received";
   chooseFile(dialog, saved);
 
@@ -2055,14 +2062,7 @@ void easyReceive(Run& run, const Environment& env) {
   run.step(L"the controller sends positions.efdx; the save dialog proposes the time-stamp name");
   controller.go();
   HWND dialog = waitSaveDialog(app);
-  sameWindow(run, L"owner of the save dialog", window, ownerOf(dialog));
-  const std::wstring proposed = windowText(fileNameEdit(dialog));
-  const bool stamp = proposed.size() == 16 && proposed[4] == L'_' && proposed[9] == L'_' &&
-                     std::all_of(proposed.begin(), proposed.end(), [](wchar_t c) { return c == L'_' || std::iswdigit(c); });
-  run.isTrue(L"the proposed name " + quoted(proposed) + L" is YYYY_MMDD_hhmmss", stamp);
-  if (HWND types = childById(dialog, ids::kFileTypeList)) {
-    run.equal(L"file types of the save dialog", L"融着記録 (*.efdx)", joined(comboItems(types)));
-  }
+  const std::wstring proposed = expectReceivedSaveDialog(run, dialog, window);
   const std::wstring saved = env.work + L"\\簡易 受信";
   chooseFile(dialog, saved);
   answer(expectMessageBox(run, app, {L"データ保存に成功しました。\n\"" + saved + L".efdx\"\nに保存されました。", ids::kTitle,
@@ -2252,6 +2252,30 @@ void expectNothingLeft(Run& run, HKEY root, const std::wstring& dir, const std::
   }
 }
 
+// One kind of installation: the installer's arguments, the registry root its
+// entries go under (and the other one, which stays empty), the folders of the
+// programs and of the Start menu entries, and the uninstaller's arguments in
+// the quiet uninstall command.
+struct Installation {
+  std::wstring arguments;
+  HKEY root;
+  HKEY other_root;
+  std::wstring dir;
+  std::wstring menu;
+  std::wstring quiet_arguments;
+};
+
+// Runs the installer and checks what it put in place.
+void installAndCheck(Run& run, const Environment& env, const Installation& i) {
+  run.equal(L"installer exit code", 0, runToEnd(env.installer, i.arguments));
+  expectInstalledFiles(run, env, i.dir);
+  expectInstalledEntries(run, i.root, i.dir, L"\"" + i.dir + L"\\uninstall.exe\" " + i.quiet_arguments);
+  run.flag(L"an Uninstall key under the other root", false, regKeyExists(i.other_root, kUninstallKey));
+  for (const std::wstring& shortcut : kShortcuts) {
+    run.flag(L"the Start menu entry " + shortcut, true, fileExists(i.menu + L"\\" + shortcut));
+  }
+}
+
 void requireInstaller(const Environment& env) {
   if (env.installer.empty()) fail(L"no --installer given: scripts/e2e builds it with scripts/package");
 }
@@ -2261,13 +2285,7 @@ void installPerUser(Run& run, const Environment& env) {
   const std::wstring dir = knownFolder(FOLDERID_LocalAppData) + L"\\Programs\\KJ-VT58";
   const std::wstring menu = knownFolder(FOLDERID_Programs) + L"\\KJ-VT58";
   run.step(L"a silent installation for the current user");
-  run.equal(L"installer exit code", 0, runToEnd(env.installer, L"/S"));
-  expectInstalledFiles(run, env, dir);
-  expectInstalledEntries(run, HKEY_CURRENT_USER, dir, L"\"" + dir + L"\\uninstall.exe\" /S");
-  run.flag(L"a machine-wide Uninstall key", false, regKeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
-  for (const std::wstring& shortcut : kShortcuts) {
-    run.flag(L"the Start menu entry " + shortcut, true, fileExists(menu + L"\\" + shortcut));
-  }
+  installAndCheck(run, env, {L"/S", HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE, dir, menu, L"/S"});
 
   run.step(L"the Start menu entry of the simple mode starts the installed program in the simple mode");
   shellOpen(run, menu + L"\\KJ-VT58 簡易モード.lnk");
@@ -2293,13 +2311,7 @@ void installAllUsers(Run& run, const Environment& env) {
   const std::wstring dir = knownFolder(FOLDERID_ProgramFiles) + L"\\KJ-VT58";
   const std::wstring menu = knownFolder(FOLDERID_CommonPrograms) + L"\\KJ-VT58";
   run.step(L"a silent installation for every user (/ALLUSERS)");
-  run.equal(L"installer exit code", 0, runToEnd(env.installer, L"/S /ALLUSERS"));
-  expectInstalledFiles(run, env, dir);
-  expectInstalledEntries(run, HKEY_LOCAL_MACHINE, dir, L"\"" + dir + L"\\uninstall.exe\" /ALLUSERS /S");
-  run.flag(L"a per-user Uninstall key", false, regKeyExists(HKEY_CURRENT_USER, kUninstallKey));
-  for (const std::wstring& shortcut : kShortcuts) {
-    run.flag(L"the common Start menu entry " + shortcut, true, fileExists(menu + L"\\" + shortcut));
-  }
+  installAndCheck(run, env, {L"/S /ALLUSERS", HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER, dir, menu, L"/ALLUSERS /S"});
 
   run.step(L"a record file opened through its association is shown in the program");
   const std::wstring folder = makeFolder(env.work + L"\\関連付け");

@@ -4,12 +4,12 @@
 // for each request. Windows only; used by the end-to-end driver's drags and
 // by the tests of the program's drop target.
 
-#include <atomic>
 #include <cstring>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "base/com_object_win32.h"
 #include "base/win32_include.h"
 
 #include <ole2.h>
@@ -23,35 +23,12 @@ inline bool isFileDropFormat(const FORMATETC* format) {
          format->dwAspect == DVASPECT_CONTENT;
 }
 
-// COM interfaces have no virtual destructor by design: the object deletes
-// itself in Release, as its own final type.
-#if defined(__GNUC__)
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
-#endif
 // Without `offers_files` the object offers no format at all, like a drag of
 // something else than files.
-class FileDropData final : public IDataObject {
+class FileDropData final : public com::ComObject<IDataObject, IID_IDataObject> {
  public:
   explicit FileDropData(std::vector<std::wstring> paths, bool offers_files = true)
       : paths_(std::move(paths)), offers_files_(offers_files) {}
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
-    if (object == nullptr) return E_POINTER;
-    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDataObject)) {
-      *object = static_cast<IDataObject*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const ULONG left = --references_;
-    if (left == 0) delete this;
-    return left;
-  }
-
   HRESULT STDMETHODCALLTYPE GetData(FORMATETC* format, STGMEDIUM* medium) override {
     if (medium == nullptr) return E_POINTER;
     if (!offers_files_ || !isFileDropFormat(format)) return DV_E_FORMATETC;
@@ -99,13 +76,8 @@ class FileDropData final : public IDataObject {
   HRESULT STDMETHODCALLTYPE EnumDAdvise(IEnumSTATDATA**) override { return OLE_E_ADVISENOTSUPPORTED; }
 
  private:
-  ~FileDropData() = default;
-  std::atomic<ULONG> references_{1};
   const std::vector<std::wstring> paths_;
   const bool offers_files_;
 };
-#if defined(__GNUC__)
-#pragma GCC diagnostic pop
-#endif
 
 }  // namespace kj::test
