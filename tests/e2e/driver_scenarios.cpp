@@ -1240,6 +1240,26 @@ class FakeExcelRegistration {
   std::wstring clsid_;
 };
 
+// The log of the recording automation server after one workbook: open, the
+// sheet, SaveAs of `workbook` and Quit in this order, every object released.
+void expectAutomationLog(Run& run, const std::wstring& log, const std::wstring& workbook) {
+  const bool logged = settle(Millis(60000), [&] { return GetFileAttributesW(log.c_str()) != INVALID_FILE_ATTRIBUTES; });
+  run.isTrue(L"the recording server wrote its log", logged);
+  if (!logged) fail(L"no call log from the recording server");
+  const std::string calls = fileBytes(log);
+  const std::vector<std::string> in_order = {
+      ".Visible put(", ".Workbooks get(", ".Add get(", ".ActiveSheet get(", ".Name put(", "融着記録",
+      ".DisplayAlerts put(", ".Range get(", ".Value put(", ".Merge method(", ".NumberFormatLocal put(",
+      ".AutoFit method(", ".BorderAround method(", ".SaveAs method(", toUtf8(workbook), ".Quit method(", "end"};
+  std::size_t from = 0;
+  for (const std::string& part : in_order) {
+    const std::size_t at = calls.find(part, from);
+    run.isTrue(L"the log has " + fromUtf8(part) + L" in its place", at != std::string::npos);
+    if (at != std::string::npos) from = at + part.size();
+  }
+  run.flag(L"objects left referenced by the program", false, calls.find("unreleased") != std::string::npos);
+}
+
 void excelAutomation(Run& run, const Environment& env) {
   if (env.excel_server.empty()) fail(L"no --excel-server given: the runner names the recording automation server");
   const std::wstring folder = makeFolder(env.work + L"\\automation");
@@ -1268,22 +1288,7 @@ void excelAutomation(Run& run, const Environment& env) {
            GetFileAttributesW((target + L".xls").c_str()) != INVALID_FILE_ATTRIBUTES);
 
   run.step(L"the server's log: the calls of open, the sheet, SaveAs and Quit, in order, everything released");
-  const bool logged = settle(Millis(60000), [&] { return GetFileAttributesW(log.c_str()) != INVALID_FILE_ATTRIBUTES; });
-  run.isTrue(L"the recording server wrote its log", logged);
-  if (!logged) fail(L"no call log from the recording server");
-  const std::string calls = fileBytes(log);
-  const std::string save_path = toUtf8(target + L".xls");
-  const std::vector<std::string> in_order = {
-      ".Visible put(", ".Workbooks get(", ".Add get(", ".ActiveSheet get(", ".Name put(", "融着記録",
-      ".DisplayAlerts put(", ".Range get(", ".Value put(", ".Merge method(", ".NumberFormatLocal put(",
-      ".AutoFit method(", ".BorderAround method(", ".SaveAs method(", save_path, ".Quit method(", "end"};
-  std::size_t from = 0;
-  for (const std::string& part : in_order) {
-    const std::size_t at = calls.find(part, from);
-    run.isTrue(L"the log has " + fromUtf8(part) + L" in its place", at != std::string::npos);
-    if (at != std::string::npos) from = at + part.size();
-  }
-  run.flag(L"objects left referenced by the program", false, calls.find("unreleased") != std::string::npos);
+  expectAutomationLog(run, log, target + L".xls");
   exitApp(run, app);
 }
 
@@ -2103,6 +2108,30 @@ void easyReceive(Run& run, const Environment& env) {
 }
 
 
+void easyAutomation(Run& run, const Environment& env) {
+  if (env.excel_server.empty()) fail(L"no --excel-server given: the runner names the recording automation server");
+  const std::wstring folder = makeFolder(env.work + L"\\easy automation");
+  const std::wstring path = copySample(env, L"battery.efdx", folder + L"\\battery.efdx");
+  const std::wstring log = folder + L"\\calls.log";
+  DeleteFileW(log.c_str());
+
+  run.step(L"register the recording server as Excel.Application; the simple mode");
+  FakeExcelRegistration registration(env.excel_server, log);
+  run.isTrue(L"the recording server is registered", registration.ok());
+  App app = startEasy(run, env);
+  HWND window = app.main();
+
+  run.step(L"drop battery.efdx: its counts, then the workbook through the registered application");
+  run.equal(L"drop of one file", DRAGDROP_S_DROP, dragFilesOnto(window, {path}).result);
+  answer(expectMessageBox(run, app, {countsText(run, env, path), ids::kTitle, Icon::error, {IDOK}}), IDOK);
+  answer(expectMessageBox(run, app, {L"エクセル出力に成功しました。", ids::kTitle, Icon::information, {IDOK}}), IDOK);
+  run.flag(L"a workbook written by the program's own writer", false, fileExists(folder + L"\\battery.xls"));
+  expectAutomationLog(run, log, folder + L"\\battery.xls");
+
+  postClose(window);
+  run.equal(L"exit code after closing", 0, exitWithoutQuestion(app, L"the title-bar close"));
+}
+
 // --- The version ---
 
 std::wstring versionString(const std::vector<BYTE>& info, const std::wstring& name) {
@@ -2374,6 +2403,8 @@ const std::vector<Scenario>& scenarios() {
       {L"easy_drop", L"the simple mode window; dropped record files become workbooks beside them", easyDrop},
       {L"easy_receive", L"the simple mode's button: port, receive, save, workbook, and the text of another receive",
        easyReceive},
+      {L"easy_automation", L"with an application registered as Excel.Application the simple mode converts through it",
+       easyAutomation},
       {L"version_info", L"the version resource of kjvt58.exe and kjvt58-cli --version", versionInfo},
       {L"install_per_user", L"the installer for the current user: files, entries, the simple mode's Start menu entry, uninstalling",
        installPerUser},
