@@ -293,8 +293,10 @@ void EasyWindowState::convertDroppedFile(const std::wstring& path) {
   if (!multi_file_mode_) showCounts(block->counts());
 
   const ExportOutcome outcome = writeWorkbookWithEveryItem(*block, stem(path) + L".xls", drivers_);
-  // A sheet that could not be built is not reported.
-  if (outcome == ExportOutcome::generation_failed || multi_file_mode_) return;
+  // A sheet that could not be built (the spreadsheet application failed) is
+  // reported like every other outcome: a drop that ends without a workbook
+  // must not end without a word.
+  if (multi_file_mode_) return;
   if (const auto shown = exportMessage(outcome)) message(shown->text, shown->icon);
 }
 

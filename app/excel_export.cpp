@@ -116,8 +116,10 @@ ExportOutcome exportToExcelSimple(ShellUi& shell, const SpreadsheetDriverFactory
     case BlockKind::TaggedOther:
       break;
   }
-  // A sheet that could not be generated is not reported here.
-  if (outcome != ExportOutcome::generation_failed) showOutcome(shell, outcome, caption);
+  // Every outcome is reported, a sheet that could not be generated too (as
+  // the main window's conversion does): otherwise the press of the button
+  // would end without a workbook and without a word.
+  showOutcome(shell, outcome, caption);
   return outcome;
 }
 

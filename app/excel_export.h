@@ -102,8 +102,9 @@ ExportOutcome writeWorkbookWithEveryItem(const LoadedBlock& block, const std::ws
 
 // The simple mode window's conversion of a received block: the save dialog
 // of "Excel形式 (*.xls)" proposing `initial_name`, then every output item into
-// the chosen file, and the outcome's message with `caption`. Nothing is shown
-// when the dialog is cancelled or the data could not be generated; a block of
+// the chosen file, and the outcome's message with `caption` (a sheet that
+// could not be generated too). Nothing is shown when the dialog is
+// cancelled; a block of
 // any other kind than 0, 1 or 2 reports the failure to save. A block that does
 // not fit one sheet is refused with its message before the dialog.
 ExportOutcome exportToExcelSimple(ShellUi& shell, const SpreadsheetDriverFactory& drivers,

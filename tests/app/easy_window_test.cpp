@@ -40,6 +40,7 @@ using test::window_title;
 const std::wstring intro = std::wstring(easy_intro_text);
 const std::wstring invalid_text = L"データの読み込みに失敗しました。データが不正です。";
 const std::wstring exported_text = L"エクセル出力に成功しました。";
+const std::wstring generation_failed_text = L"エクセル出力に失敗しました。\nデータの生成に失敗しました。";
 const std::wstring export_failed_text =
     L"エクセル出力に失敗しました。\n出力先のファイルが別のアプリケーションで開かれている可能性があります。";
 
@@ -262,7 +263,8 @@ TEST_F(EasyTest, OneDroppedFileShowsNoCounterButEveryMessage) {
        {invalid_message}, false},
       {"the workbook cannot be saved", L"h.efdx", records({soundRecord(39, 0)}),
        {shown(export_failed_text, MessageIcon::error)}, true, "saveAs"},
-      {"the sheet cannot be built", L"i.efdx", records({soundRecord(39, 0)}), {}, false, "open"},
+      {"the sheet cannot be built", L"i.efdx", records({soundRecord(39, 0)}),
+       {shown(generation_failed_text, MessageIcon::error)}, false, "open"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -642,7 +644,7 @@ TEST_F(EasyWalkThrough, TheExportOfAReceivedBlockGoesOnToAgainWhateverItsOutcome
   };
   const Case cases[] = {
       {"dialog cancelled", std::nullopt, nullptr, {}},
-      {"sheet not built", L"book.xls", "open", {}},
+      {"sheet not built", L"book.xls", "open", {shown(generation_failed_text, MessageIcon::error)}},
       {"save failed", L"book.XLS", "saveAs", {shown(export_failed_text, MessageIcon::error)}},
   };
   for (const Case& c : cases) {
