@@ -10,7 +10,7 @@
 ; HKEY_CURRENT_USER. /ALLUSERS installs for every user of the PC into
 ; Program Files with the entries under HKEY_LOCAL_MACHINE; that needs an
 ; installer started as administrator. /S installs silently, /D=<folder> sets
-; the folder.
+; the folder. Neither runs while the program does (exit code 3 when silent).
 ;
 ; It installs the two programs and the guide, Start menu entries for the
 ; program and for its simple mode (-easy), the associations of the record
@@ -89,6 +89,22 @@ Var AllUsers
   Quit
 !macroend
 
+; While the program runs its files cannot be replaced or removed: ask the
+; user to end it (retry or cancel); a silent run stops with exit code 3.
+!macro RefuseWhileRunning
+  FindWindow $R3 "kj_vt58"
+  ${DoWhile} $R3 != 0
+    ${If} ${Silent}
+      SetErrorLevel 3
+      Quit
+    ${EndIf}
+    MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "KJ-VT58 融着記録管理ソフトが起動しています。$\r$\n終了してから「再試行」を押してください。" IDRETRY +3
+    SetErrorLevel 3
+    Quit
+    FindWindow $R3 "kj_vt58"
+  ${Loop}
+!macroend
+
 Function .onInit
   ${IfNot} ${RunningX64}
     !insertmacro FailWith "このソフトウェアは64ビット版のWindowsが必要です。"
@@ -116,6 +132,7 @@ Function .onInit
   ${Else}
     SetShellVarContext current
   ${EndIf}
+  !insertmacro RefuseWhileRunning
 FunctionEnd
 
 ; The association of one record file extension with the program. SHCTX is
@@ -197,6 +214,7 @@ Function un.onInit
   ${Else}
     SetShellVarContext current
   ${EndIf}
+  !insertmacro RefuseWhileRunning
 FunctionEnd
 
 Section "Uninstall"

@@ -2359,6 +2359,13 @@ void installAllUsers(Run& run, const Environment& env) {
   expectRows(run, app, expected::battery());
   settle(kWindowTimeout, [] { return allTopWindows(ids::kMainClass).size() == 1; });
   run.equal(L"windows of the record manager", 1, static_cast<long long>(allTopWindows(ids::kMainClass).size()));
+
+  run.step(L"uninstalling while the program runs is refused and removes nothing");
+  // _?= runs the uninstaller in place, so that its exit code is its own.
+  run.equal(L"exit code of the uninstaller while the program runs", 3,
+            runToEnd(dir + L"\\uninstall.exe", L"/S _?=" + dir));
+  run.flag(L"the program after the refused uninstallation", true, fileExists(dir + L"\\kjvt58.exe"));
+  run.flag(L"the Uninstall key after the refused uninstallation", true, regKeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
   exitApp(run, app);
 
   run.step(L"a silent uninstallation");
