@@ -2142,23 +2142,29 @@ std::wstring versionString(const std::vector<BYTE>& info, const std::wstring& na
   return std::wstring(static_cast<const wchar_t*>(value));
 }
 
-void versionInfo(Run& run, const Environment& env) {
-  run.step(L"the version resource of kjvt58.exe");
-  const DWORD size = GetFileVersionInfoSizeW(env.app.c_str(), nullptr);
-  if (size == 0) fail(L"kjvt58.exe has no version resource");
+// The version resource of a program file: product name, versions.
+void expectVersionResource(Run& run, const std::wstring& file, const std::wstring& what) {
+  const DWORD size = GetFileVersionInfoSizeW(file.c_str(), nullptr);
+  if (size == 0) fail(what + L" has no version resource");
   std::vector<BYTE> info(size);
-  if (!GetFileVersionInfoW(env.app.c_str(), 0, size, info.data())) fail(L"the version resource cannot be read");
-  run.equal(L"ProductName", ids::kTitle, versionString(info, L"ProductName"));
-  run.equal(L"ProductVersion", L"1.0.4", versionString(info, L"ProductVersion"));
-  run.equal(L"FileVersion", L"1.0.4", versionString(info, L"FileVersion"));
+  if (!GetFileVersionInfoW(file.c_str(), 0, size, info.data())) fail(L"the version resource cannot be read");
+  run.equal(what + L" ProductName", ids::kTitle, versionString(info, L"ProductName"));
+  run.equal(what + L" ProductVersion", L"1.0.4", versionString(info, L"ProductVersion"));
+  run.equal(what + L" FileVersion", L"1.0.4", versionString(info, L"FileVersion"));
   VS_FIXEDFILEINFO* fixed = nullptr;
   UINT length = 0;
   if (!VerQueryValueW(info.data(), L"\\", reinterpret_cast<void**>(&fixed), &length) || fixed == nullptr) {
     fail(L"the version resource has no fixed part");
   }
-  run.equal(L"file version numbers", L"1.0.4.0",
+  run.equal(what + L" file version numbers", L"1.0.4.0",
             num(HIWORD(fixed->dwFileVersionMS)) + L"." + num(LOWORD(fixed->dwFileVersionMS)) + L"." +
                 num(HIWORD(fixed->dwFileVersionLS)) + L"." + num(LOWORD(fixed->dwFileVersionLS)));
+}
+
+void versionInfo(Run& run, const Environment& env) {
+  run.step(L"the version resources of kjvt58.exe and kjvt58-cli.exe");
+  expectVersionResource(run, env.app, L"kjvt58.exe");
+  expectVersionResource(run, env.cli, L"kjvt58-cli.exe");
 
   run.step(L"kjvt58-cli --version");
   const Captured c = runAndCapture(env.cli, L"--version", kCliTimeout);
@@ -2412,7 +2418,7 @@ const std::vector<Scenario>& scenarios() {
        easyReceive},
       {L"easy_automation", L"with an application registered as Excel.Application the simple mode converts through it",
        easyAutomation},
-      {L"version_info", L"the version resource of kjvt58.exe and kjvt58-cli --version", versionInfo},
+      {L"version_info", L"the version resources of both programs and kjvt58-cli --version", versionInfo},
       {L"install_per_user", L"the installer for the current user: files, entries, the simple mode's Start menu entry, uninstalling",
        installPerUser},
       {L"install_all_users", L"the installer for every user: opening record files through their association, uninstalling",
