@@ -6,6 +6,7 @@
 The guide's screenshots (../NAME.png in the repository) are expected beside
 the page.
 """
+import re
 import sys
 
 import markdown
@@ -38,6 +39,9 @@ def main():
         text = f.read()
     title = text.splitlines()[0].lstrip("# ").strip() if text else "ユーザーガイド"
     body = markdown.markdown(text.replace("](../", "]("), extensions=["tables"])
+    # A line break between two Japanese characters is no space in Japanese
+    # text: the browser would show one.
+    body = re.sub(r"(?<=[^\x00-\x7f])\n[ \t]*(?=[^\x00-\x7f])", "", body)
     with open(sys.argv[2], "w", encoding="utf-8", newline="\n") as f:
         f.write(PAGE.format(title=title, body=body))
     return 0
