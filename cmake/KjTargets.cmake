@@ -22,3 +22,23 @@ function(kj_use_wide_entry target)
     target_link_options(${target} PRIVATE -municode)
   endif()
 endfunction()
+
+# kj_add_resources(<name> <script.rc> DEPENDS <files...>)
+# An object library of one UTF-8 resource script of the current folder,
+# compiled on its own: the project's compiler warnings (kj_standard) mean
+# nothing to the resource compiler (enabled for Windows builds in the top
+# CMakeLists.txt). The script sees the project's folder and
+# the generated headers (kj_version.h); DEPENDS lists what else it includes.
+function(kj_add_resources name script)
+  cmake_parse_arguments(ARG "" "" "DEPENDS" ${ARGN})
+  add_library(${name} OBJECT ${script})
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR}
+    ${PROJECT_BINARY_DIR}/generated)
+  if(MSVC)
+    target_compile_options(${name} PRIVATE /c65001)
+  else()
+    target_compile_options(${name} PRIVATE --codepage=65001)
+  endif()
+  set_source_files_properties(${script} PROPERTIES OBJECT_DEPENDS
+    "${ARG_DEPENDS};${PROJECT_BINARY_DIR}/generated/kj_version.h")
+endfunction()

@@ -89,6 +89,15 @@ Var AllUsers
   Quit
 !macroend
 
+; Stops with `message` unless the installer runs as administrator.
+!macro RequireAdmin message
+  UserInfo::GetAccountType
+  Pop $R2
+  ${If} $R2 != "Admin"
+    !insertmacro FailWith "${message}"
+  ${EndIf}
+!macroend
+
 ; While the program runs its files cannot be replaced or removed: ask the
 ; user to end it (retry or cancel); a silent run stops with exit code 3.
 !macro RefuseWhileRunning
@@ -118,11 +127,7 @@ Function .onInit
     StrCpy $AllUsers 1
   ${EndIf}
   ${If} $AllUsers == 1
-    UserInfo::GetAccountType
-    Pop $R2
-    ${If} $R2 != "Admin"
-      !insertmacro FailWith "すべてのユーザー向けのインストールには管理者権限が必要です。$\r$\n管理者としてセットアップを実行してください。"
-    ${EndIf}
+    !insertmacro RequireAdmin "すべてのユーザー向けのインストールには管理者権限が必要です。$\r$\n管理者としてセットアップを実行してください。"
     ; Program Files unless /D= named another folder ($LOCALAPPDATA is the
     ; user's until the context changes).
     ${If} $INSTDIR == "$LOCALAPPDATA\Programs\${FOLDER_NAME}"
@@ -205,11 +210,7 @@ Function un.onInit
     StrCpy $AllUsers 1
   ${EndIf}
   ${If} $AllUsers == 1
-    UserInfo::GetAccountType
-    Pop $R2
-    ${If} $R2 != "Admin"
-      !insertmacro FailWith "このソフトウェアはすべてのユーザー向けにインストールされています。$\r$\n管理者としてアンインストールを実行してください。"
-    ${EndIf}
+    !insertmacro RequireAdmin "このソフトウェアはすべてのユーザー向けにインストールされています。$\r$\n管理者としてアンインストールを実行してください。"
     SetShellVarContext all
   ${Else}
     SetShellVarContext current

@@ -30,7 +30,6 @@ class OleScope {
   ~OleScope() {
     if (initialised_) OleUninitialize();
   }
-  bool initialised() const { return initialised_; }
 
  private:
   const bool initialised_;

@@ -30,10 +30,9 @@ class EasyWindow final : public ShellWindow, public app::EasyWindowUi {
   ~EasyWindow() override;
 
   // Creates the window of the registered class `class_name` (whose procedure
-  // must be windowProc) and shows it with `show_command`. False when it
+  // must be ShellWindow::windowProc) and shows it with `show_command`. False when it
   // cannot be created.
   bool create(const std::wstring& class_name, int show_command);
-
 
   // app::EasyWindowUi.
   app::MessageAnswer ownerlessMessageBox(const std::wstring& text, const std::wstring& caption,

@@ -3,7 +3,6 @@
 // message loop.
 
 #include <array>
-#include <functional>
 #include <memory>
 #include <string>
 
@@ -48,34 +47,31 @@ void handOver(HWND running, const std::wstring& command_line) {
 }
 
 // The message loop of either window, until WM_QUIT. `accelerators` (may be
-// null) go to the window `accelerator_window` names; `dialog_message` takes
-// the keyboard input of modeless dialogs.
-int runMessageLoop(HACCEL accelerators, const std::function<HWND()>& accelerator_window,
-                   const std::function<bool(MSG&)>& dialog_message) {
+// null) go to the window; its modeless dialogs take their keyboard input.
+int runMessageLoop(ShellWindow& window, HACCEL accelerators) {
   MSG message{};
   for (;;) {
     const BOOL got = GetMessageW(&message, nullptr, 0, 0);
     if (got == 0) break;       // WM_QUIT
     if (got == -1) return 0;   // the queue is gone; nothing sensible is left to do
-    if (accelerators != nullptr && accelerator_window) {
-      HWND target = accelerator_window();
-      if (target != nullptr && TranslateAcceleratorW(target, accelerators, &message)) continue;
+    if (accelerators != nullptr && window.hwnd() != nullptr &&
+        TranslateAcceleratorW(window.hwnd(), accelerators, &message)) {
+      continue;
     }
-    if (dialog_message && dialog_message(message)) continue;
+    if (window.isDialogMessage(message)) continue;
     TranslateMessage(&message);
     DispatchMessageW(&message);
   }
   return static_cast<int>(message.wParam);
 }
 
-// The class both windows register under the same name, with the procedure
-// and the menu of one of them.
-WNDCLASSEXW windowClass(HINSTANCE instance, const std::wstring& class_name, WNDPROC procedure,
-                        int menu_id) {
+// The class both windows register under the same name, with the menu of one
+// of them.
+WNDCLASSEXW windowClass(HINSTANCE instance, const std::wstring& class_name, int menu_id) {
   WNDCLASSEXW window_class{};
   window_class.cbSize = sizeof window_class;
   window_class.style = CS_HREDRAW | CS_VREDRAW;
-  window_class.lpfnWndProc = procedure;
+  window_class.lpfnWndProc = ShellWindow::windowProc;
   window_class.hInstance = instance;
   window_class.hIcon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_APP),
                                                      IMAGE_ICON, GetSystemMetrics(SM_CXICON),
@@ -116,7 +112,7 @@ int run(HINSTANCE instance, int show_command) {
 
   if (plan.mode == app::WindowMode::easy) {
     const WindowClassRegistration registration(
-        windowClass(instance, class_name, EasyWindow::windowProc, IDR_EASY_MENU));
+        windowClass(instance, class_name, IDR_EASY_MENU));
     if (!registration) return 0;
     const EasyWindow::LogicFactory make_logic = [&](app::ShellUi& shell, app::EasyWindowUi& ui) {
       return std::make_unique<app::EasyWindowState>(
@@ -127,11 +123,11 @@ int run(HINSTANCE instance, int show_command) {
     const OleScope ole;
     EasyWindow window(instance, title, make_logic);
     if (!window.create(class_name, show_command)) return 0;
-    return runMessageLoop(nullptr, {}, {});
+    return runMessageLoop(window, nullptr);
   }
 
   const WindowClassRegistration registration(
-      windowClass(instance, class_name, MainWindow::windowProc, IDR_MAIN_MENU));
+      windowClass(instance, class_name, IDR_MAIN_MENU));
   if (!registration) return 0;
   const MainWindow::LogicFactory make_logic = [&](app::ShellUi& shell, app::MainWindowUi& ui,
                                                    app::DetailDialogUi& detail_ui) {
@@ -144,8 +140,7 @@ int run(HINSTANCE instance, int show_command) {
 
   // Resource accelerator tables are freed by the system with the module.
   HACCEL accelerators = LoadAcceleratorsW(instance, MAKEINTRESOURCEW(IDR_ACCELERATORS));
-  return runMessageLoop(accelerators, [&window] { return window.hwnd(); },
-                        [&window](MSG& message) { return window.isDialogMessage(message); });
+  return runMessageLoop(window, accelerators);
 }
 
 }  // namespace

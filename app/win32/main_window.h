@@ -35,14 +35,12 @@ class MainWindow final : public ShellWindow, public app::MainWindowUi, public ap
   ~MainWindow() override;
 
   // Creates the window of the registered class `class_name` (whose procedure
-  // must be windowProc) and shows it with `show_command`. False when it
+  // must be ShellWindow::windowProc) and shows it with `show_command`. False when it
   // cannot be created.
   bool create(const std::wstring& class_name, int show_command);
 
-  // For the message loop: true when `message` belonged to one of the open
-  // modeless dialogs and has been handled as dialog keyboard input.
-  bool isDialogMessage(MSG& message);
-
+  // The record detail dialogs.
+  bool isDialogMessage(MSG& message) override;
 
   // app::MainWindowUi.
   int showPrintSettingsDialog(app::PrintSettingsDialogModel& model) override;

@@ -116,6 +116,8 @@ LRESULT CALLBACK ShellWindow::windowProc(HWND window, UINT message, WPARAM wpara
   return result;
 }
 
+bool ShellWindow::isDialogMessage(MSG&) { return false; }
+
 app::MessageAnswer ShellWindow::messageBox(const std::wstring& text, const std::wstring& caption,
                                            app::MessageIcon icon, app::MessageButtons buttons) {
   return showMessageBox(hwnd(), text, caption, icon, buttons);

@@ -28,6 +28,11 @@ class ShellWindow : public app::ShellUi {
   // handleMessage, and no exception gets past this procedure.
   static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 
+  // For the message loop: true when `message` belonged to one of the
+  // window's open modeless dialogs and has been handled as dialog keyboard
+  // input. A window without such dialogs takes none.
+  virtual bool isDialogMessage(MSG& message);
+
   // app::ShellUi.
   app::MessageAnswer messageBox(const std::wstring& text, const std::wstring& caption,
                                 app::MessageIcon icon, app::MessageButtons buttons) override;

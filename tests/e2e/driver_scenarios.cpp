@@ -2190,26 +2190,11 @@ std::wstring knownFolder(REFKNOWNFOLDERID id) {
   return text;
 }
 
-// A text value of the registry (the key's default value when `name` is
-// empty), or nothing when the key or the value is missing.
-std::optional<std::wstring> regText(HKEY root, const std::wstring& key, const std::wstring& name) {
-  wchar_t data[1024] = {};
-  DWORD size = sizeof data;
-  if (RegGetValueW(root, key.c_str(), name.empty() ? nullptr : name.c_str(), RRF_RT_REG_SZ, nullptr, data, &size) !=
-      ERROR_SUCCESS) {
-    return std::nullopt;
-  }
-  return std::wstring(data);
+// A text value of the registry as a report shows it.
+std::wstring regText(HKEY root, const std::wstring& key, const std::wstring& name) {
+  const auto value = readRegistryValue(key, name, root);
+  return value && value->type == REG_SZ ? value->text : L"(missing)";
 }
-
-bool regKeyExists(HKEY root, const std::wstring& key) {
-  HKEY k = nullptr;
-  if (RegOpenKeyExW(root, key.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS) return false;
-  RegCloseKey(k);
-  return true;
-}
-
-std::wstring shown(const std::optional<std::wstring>& text) { return text ? *text : L"(missing)"; }
 
 // Runs `exe arguments` to its end and returns its exit code.
 DWORD runToEnd(const std::wstring& exe, const std::wstring& arguments) {
@@ -2254,37 +2239,18 @@ void expectInstalledFiles(Run& run, const Environment& env, const std::wstring& 
 // The registry entries of an installation under `root`, in folder `dir`.
 void expectInstalledEntries(Run& run, HKEY root, const std::wstring& dir, const std::wstring& quiet_uninstall) {
   const std::wstring exe = dir + L"\\kjvt58.exe";
-  run.equal(L"DisplayName", ids::kTitle, shown(regText(root, kUninstallKey, L"DisplayName")));
-  run.equal(L"DisplayVersion", L"1.0.4", shown(regText(root, kUninstallKey, L"DisplayVersion")));
-  run.equal(L"InstallLocation", dir, shown(regText(root, kUninstallKey, L"InstallLocation")));
-  run.equal(L"UninstallString", L"\"" + dir + L"\\uninstall.exe\"", shown(regText(root, kUninstallKey, L"UninstallString")));
-  run.equal(L"QuietUninstallString", quiet_uninstall, shown(regText(root, kUninstallKey, L"QuietUninstallString")));
+  run.equal(L"DisplayName", ids::kTitle, regText(root, kUninstallKey, L"DisplayName"));
+  run.equal(L"DisplayVersion", L"1.0.4", regText(root, kUninstallKey, L"DisplayVersion"));
+  run.equal(L"InstallLocation", dir, regText(root, kUninstallKey, L"InstallLocation"));
+  run.equal(L"UninstallString", L"\"" + dir + L"\\uninstall.exe\"", regText(root, kUninstallKey, L"UninstallString"));
+  run.equal(L"QuietUninstallString", quiet_uninstall, regText(root, kUninstallKey, L"QuietUninstallString"));
   const std::wstring classes = L"Software\\Classes\\";
   for (const std::wstring& extension : kRecordExtensions) {
-    run.equal(L"the program of " + extension, kProgId, shown(regText(root, classes + extension, L"")));
+    run.equal(L"the program of " + extension, kProgId, regText(root, classes + extension, L""));
   }
   run.equal(L"the open command of the record files", L"\"" + exe + L"\" \"%1\"",
-            shown(regText(root, classes + kProgId + L"\\shell\\open\\command", L"")));
-  run.equal(L"the icon of the record files", L"\"" + exe + L"\",0", shown(regText(root, classes + kProgId + L"\\DefaultIcon", L"")));
-}
-
-// Uninstalls silently; the uninstaller hands over to a copy of itself and ends
-// at once, so its end is seen in what it removes: the folder, and last the
-// Uninstall key under `root`.
-void uninstall(Run& run, HKEY root, const std::wstring& dir, const std::wstring& arguments) {
-  run.equal(L"uninstaller exit code", 0, runToEnd(dir + L"\\uninstall.exe", arguments));
-  settle(Millis(60000), [&] { return !fileExists(dir) && !regKeyExists(root, kUninstallKey); });
-}
-
-void expectNothingLeft(Run& run, HKEY root, const std::wstring& dir, const std::wstring& menu) {
-  run.flag(L"the folder " + dir + L" after uninstalling", false, fileExists(dir));
-  run.flag(L"the Start menu folder after uninstalling", false, fileExists(menu));
-  run.flag(L"the Uninstall key after uninstalling", false, regKeyExists(root, kUninstallKey));
-  run.flag(L"the file type key after uninstalling", false, regKeyExists(root, std::wstring(L"Software\\Classes\\") + kProgId));
-  for (const std::wstring& extension : kRecordExtensions) {
-    run.flag(L"the key of " + extension + L" after uninstalling", false,
-             regKeyExists(root, L"Software\\Classes\\" + extension));
-  }
+            regText(root, classes + kProgId + L"\\shell\\open\\command", L""));
+  run.equal(L"the icon of the record files", L"\"" + exe + L"\",0", regText(root, classes + kProgId + L"\\DefaultIcon", L""));
 }
 
 // One kind of installation: the installer's arguments, the registry root its
@@ -2300,12 +2266,30 @@ struct Installation {
   std::wstring quiet_arguments;
 };
 
+// Uninstalls silently with the quiet uninstall command and checks that
+// nothing is left. The uninstaller hands over to a copy of itself and ends at
+// once, so its end is seen in what it removes: the folder, and last the
+// Uninstall key.
+void uninstallAndCheck(Run& run, const Installation& i) {
+  run.equal(L"uninstaller exit code", 0, runToEnd(i.dir + L"\\uninstall.exe", i.quiet_arguments));
+  settle(Millis(60000), [&] { return !fileExists(i.dir) && !registryKeyExists(kUninstallKey, i.root); });
+  run.flag(L"the folder " + i.dir + L" after uninstalling", false, fileExists(i.dir));
+  run.flag(L"the Start menu folder after uninstalling", false, fileExists(i.menu));
+  run.flag(L"the Uninstall key after uninstalling", false, registryKeyExists(kUninstallKey, i.root));
+  run.flag(L"the file type key after uninstalling", false,
+           registryKeyExists(std::wstring(L"Software\\Classes\\") + kProgId, i.root));
+  for (const std::wstring& extension : kRecordExtensions) {
+    run.flag(L"the key of " + extension + L" after uninstalling", false,
+             registryKeyExists(L"Software\\Classes\\" + extension, i.root));
+  }
+}
+
 // Runs the installer and checks what it put in place.
 void installAndCheck(Run& run, const Environment& env, const Installation& i) {
   run.equal(L"installer exit code", 0, runToEnd(env.installer, i.arguments));
   expectInstalledFiles(run, env, i.dir);
   expectInstalledEntries(run, i.root, i.dir, L"\"" + i.dir + L"\\uninstall.exe\" " + i.quiet_arguments);
-  run.flag(L"an Uninstall key under the other root", false, regKeyExists(i.other_root, kUninstallKey));
+  run.flag(L"an Uninstall key under the other root", false, registryKeyExists(kUninstallKey, i.other_root));
   for (const std::wstring& shortcut : kShortcuts) {
     run.flag(L"the Start menu entry " + shortcut, true, fileExists(i.menu + L"\\" + shortcut));
   }
@@ -2317,13 +2301,15 @@ void requireInstaller(const Environment& env) {
 
 void installPerUser(Run& run, const Environment& env) {
   requireInstaller(env);
-  const std::wstring dir = knownFolder(FOLDERID_LocalAppData) + L"\\Programs\\KJ-VT58";
-  const std::wstring menu = knownFolder(FOLDERID_Programs) + L"\\KJ-VT58";
+  const Installation installation{L"/S", HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE,
+                                  knownFolder(FOLDERID_LocalAppData) + L"\\Programs\\KJ-VT58",
+                                  knownFolder(FOLDERID_Programs) + L"\\KJ-VT58", L"/S"};
+  const std::wstring& dir = installation.dir;
   run.step(L"a silent installation for the current user");
-  installAndCheck(run, env, {L"/S", HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE, dir, menu, L"/S"});
+  installAndCheck(run, env, installation);
 
   run.step(L"the Start menu entry of the simple mode starts the installed program in the simple mode");
-  shellOpen(run, menu + L"\\KJ-VT58 簡易モード.lnk");
+  shellOpen(run, installation.menu + L"\\KJ-VT58 簡易モード.lnk");
   HWND window = waitRecordManagerWindow(L"the window of the program started from the Start menu");
   const DWORD pid = processOf(window);
   run.equal(L"the program started from the Start menu", dir + L"\\kjvt58.exe", processImage(pid));
@@ -2335,18 +2321,19 @@ void installPerUser(Run& run, const Environment& env) {
 
   run.step(L"a silent uninstallation leaves the user's settings alone");
   writeRegistryText(kSettingsKey, L"COM", L"COM7");
-  uninstall(run, HKEY_CURRENT_USER, dir, L"/S");
-  expectNothingLeft(run, HKEY_CURRENT_USER, dir, menu);
+  uninstallAndCheck(run, installation);
   const auto kept = readRegistryValue(kSettingsKey, L"COM");
   run.equal(L"the settings after uninstalling", L"COM7", kept ? kept->text : L"(missing)");
 }
 
 void installAllUsers(Run& run, const Environment& env) {
   requireInstaller(env);
-  const std::wstring dir = knownFolder(FOLDERID_ProgramFiles) + L"\\KJ-VT58";
-  const std::wstring menu = knownFolder(FOLDERID_CommonPrograms) + L"\\KJ-VT58";
+  const Installation installation{L"/S /ALLUSERS", HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER,
+                                  knownFolder(FOLDERID_ProgramFiles) + L"\\KJ-VT58",
+                                  knownFolder(FOLDERID_CommonPrograms) + L"\\KJ-VT58", L"/ALLUSERS /S"};
+  const std::wstring& dir = installation.dir;
   run.step(L"a silent installation for every user (/ALLUSERS)");
-  installAndCheck(run, env, {L"/S /ALLUSERS", HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER, dir, menu, L"/ALLUSERS /S"});
+  installAndCheck(run, env, installation);
 
   run.step(L"a record file opened through its association is shown in the program");
   const std::wstring folder = makeFolder(env.work + L"\\関連付け");
@@ -2371,12 +2358,11 @@ void installAllUsers(Run& run, const Environment& env) {
   run.equal(L"exit code of the uninstaller while the program runs", 3,
             runToEnd(dir + L"\\uninstall.exe", L"/S _?=" + dir));
   run.flag(L"the program after the refused uninstallation", true, fileExists(dir + L"\\kjvt58.exe"));
-  run.flag(L"the Uninstall key after the refused uninstallation", true, regKeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+  run.flag(L"the Uninstall key after the refused uninstallation", true, registryKeyExists(kUninstallKey, HKEY_LOCAL_MACHINE));
   exitApp(run, app);
 
   run.step(L"a silent uninstallation");
-  uninstall(run, HKEY_LOCAL_MACHINE, dir, L"/ALLUSERS /S");
-  expectNothingLeft(run, HKEY_LOCAL_MACHINE, dir, menu);
+  uninstallAndCheck(run, installation);
 }
 
 }  // namespace

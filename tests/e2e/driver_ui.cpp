@@ -757,9 +757,9 @@ void saveBmp(const std::wstring& path, const Image& image) {
 
 // --- Registry ---
 
-std::optional<RegistryValue> readRegistryValue(const std::wstring& key, const std::wstring& name) {
+std::optional<RegistryValue> readRegistryValue(const std::wstring& key, const std::wstring& name, HKEY root) {
   HKEY k = nullptr;
-  if (RegOpenKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS) return std::nullopt;
+  if (RegOpenKeyExW(root, key.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS) return std::nullopt;
   RegistryValue value;
   BYTE data[2048] = {};
   DWORD size = sizeof data - sizeof(wchar_t);  // room for a terminator the registry may not store
@@ -810,9 +810,9 @@ void deleteRegistryKey(const std::wstring& key) {
   RegDeleteKeyW(HKEY_CURRENT_USER, key.c_str());
 }
 
-bool registryKeyExists(const std::wstring& key) {
+bool registryKeyExists(const std::wstring& key, HKEY root) {
   HKEY k = nullptr;
-  if (RegOpenKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS) return false;
+  if (RegOpenKeyExW(root, key.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS) return false;
   RegCloseKey(k);
   return true;
 }

@@ -233,10 +233,13 @@ struct RegistryValue {
   std::wstring text;  // REG_SZ
   DWORD number = 0;   // REG_DWORD
 };
-std::optional<RegistryValue> readRegistryValue(const std::wstring& key, const std::wstring& name);
+// Under HKEY_CURRENT_USER unless `root` says otherwise; an empty `name` is
+// the key's default value.
+std::optional<RegistryValue> readRegistryValue(const std::wstring& key, const std::wstring& name,
+                                               HKEY root = HKEY_CURRENT_USER);
 void writeRegistryText(const std::wstring& key, const std::wstring& name, const std::wstring& value);
 void writeRegistryNumber(const std::wstring& key, const std::wstring& name, DWORD value);
 void deleteRegistryKey(const std::wstring& key);
-bool registryKeyExists(const std::wstring& key);
+bool registryKeyExists(const std::wstring& key, HKEY root = HKEY_CURRENT_USER);
 
 }  // namespace e2e
