@@ -5,6 +5,7 @@
 #include <ole2.h>
 
 #include "base/com_object_win32.h"
+#include "export/com_ptr_win32.h"
 #include "tests/e2e/driver_support.h"
 #include "tests/support/file_drop_data.h"
 
@@ -66,14 +67,6 @@ class Hand final : public kj::com::ComObject<IDropSource, IID_IDropSource> {
   int steps_over_ = 0;
 };
 
-template <class T>
-struct Releaser {
-  T* p;
-  ~Releaser() {
-    if (p != nullptr) p->Release();
-  }
-};
-
 }  // namespace
 
 DragOutcome dragFilesOnto(HWND target, const std::vector<std::wstring>& paths) {
@@ -90,9 +83,9 @@ DragOutcome dragFilesOnto(HWND target, const std::vector<std::wstring>& paths) {
 
   DragOutcome outcome;
   {
-    Releaser<IDataObject> data{new kj::test::FileDropData(paths)};
-    Releaser<IDropSource> hand{new Hand(start, over)};
-    outcome.result = DoDragDrop(data.p, hand.p, DROPEFFECT_COPY, &outcome.effect);
+    const auto data = kj::com::ComPtr<IDataObject>::adopt(new kj::test::FileDropData(paths));
+    const auto hand = kj::com::ComPtr<IDropSource>::adopt(new Hand(start, over));
+    outcome.result = DoDragDrop(data.get(), hand.get(), DROPEFFECT_COPY, &outcome.effect);
   }
   OleUninitialize();
   return outcome;

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "export/com_ptr_win32.h"
 #include "tests/support/file_drop_data.h"
 
 namespace kj::win32 {
@@ -15,19 +16,9 @@ namespace {
 
 using kj::test::FileDropData;
 
-// Owns one reference of a COM object for a test.
-template <class T>
-struct Held {
-  T* p;
-  ~Held() {
-    if (p != nullptr) p->Release();
-  }
-  T* operator->() const { return p; }
-};
-
 // The drop block the data object hands out, read as the window reads it.
 std::vector<std::wstring> readBack(const std::vector<std::wstring>& paths, std::size_t max_length) {
-  Held<IDataObject> data{new FileDropData(paths)};
+  const auto data = com::ComPtr<IDataObject>::adopt(new FileDropData(paths));
   FORMATETC format{CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
   STGMEDIUM medium{};
   EXPECT_EQ(data->GetData(&format, &medium), S_OK);
@@ -47,15 +38,14 @@ TEST(DroppedPaths, KeepTheOrderAndEmptyOnlyThePathsLongerThanTheLimit) {
 class DropTargetTest : public ::testing::Test {
  protected:
   std::vector<std::vector<std::wstring>> drops;
-  Held<IDropTarget> target{newFileDropTarget(259, [this](std::vector<std::wstring> paths) {
-    drops.push_back(std::move(paths));
-  })};
+  const com::ComPtr<IDropTarget> target = com::ComPtr<IDropTarget>::adopt(
+      newFileDropTarget(259, [this](std::vector<std::wstring> paths) { drops.push_back(std::move(paths)); }));
 };
 
 TEST_F(DropTargetTest, ADragOfFilesIsTakenAsACopyAndItsDropHandsOverThePaths) {
-  Held<IDataObject> data{new FileDropData({L"C:\\a.efd", L"C:\\b.txt"})};
+  const auto data = com::ComPtr<IDataObject>::adopt(new FileDropData({L"C:\\a.efd", L"C:\\b.txt"}));
   DWORD effect = DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;
-  ASSERT_EQ(target->DragEnter(data.p, 0, POINTL{10, 10}, &effect), S_OK);
+  ASSERT_EQ(target->DragEnter(data.get(), 0, POINTL{10, 10}, &effect), S_OK);
   EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_COPY));
   effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
   ASSERT_EQ(target->DragOver(0, POINTL{12, 12}, &effect), S_OK);
@@ -63,27 +53,27 @@ TEST_F(DropTargetTest, ADragOfFilesIsTakenAsACopyAndItsDropHandsOverThePaths) {
   EXPECT_TRUE(drops.empty());
 
   effect = DROPEFFECT_COPY;
-  ASSERT_EQ(target->Drop(data.p, 0, POINTL{12, 12}, &effect), S_OK);
+  ASSERT_EQ(target->Drop(data.get(), 0, POINTL{12, 12}, &effect), S_OK);
   EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_COPY));
   EXPECT_EQ(drops, (std::vector<std::vector<std::wstring>>{{L"C:\\a.efd", L"C:\\b.txt"}}));
 }
 
 TEST_F(DropTargetTest, DragsThatCarryNoFilesOrAllowNoCopyAreRefused) {
-  Held<IDataObject> other{new FileDropData({L"C:\\a.efd"}, false)};
+  const auto other = com::ComPtr<IDataObject>::adopt(new FileDropData({L"C:\\a.efd"}, false));
   DWORD effect = DROPEFFECT_COPY;
-  ASSERT_EQ(target->DragEnter(other.p, 0, POINTL{0, 0}, &effect), S_OK);
+  ASSERT_EQ(target->DragEnter(other.get(), 0, POINTL{0, 0}, &effect), S_OK);
   EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_NONE));
   effect = DROPEFFECT_COPY;
   ASSERT_EQ(target->DragOver(0, POINTL{0, 0}, &effect), S_OK);
   EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_NONE));
   effect = DROPEFFECT_COPY;
-  ASSERT_EQ(target->Drop(other.p, 0, POINTL{0, 0}, &effect), S_OK);
+  ASSERT_EQ(target->Drop(other.get(), 0, POINTL{0, 0}, &effect), S_OK);
   EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_NONE));
 
   // Files, but the source allows only a move.
-  Held<IDataObject> files{new FileDropData({L"C:\\a.efd"})};
+  const auto files = com::ComPtr<IDataObject>::adopt(new FileDropData({L"C:\\a.efd"}));
   effect = DROPEFFECT_MOVE;
-  ASSERT_EQ(target->DragEnter(files.p, 0, POINTL{0, 0}, &effect), S_OK);
+  ASSERT_EQ(target->DragEnter(files.get(), 0, POINTL{0, 0}, &effect), S_OK);
   EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_NONE));
   ASSERT_EQ(target->DragLeave(), S_OK);
   EXPECT_TRUE(drops.empty());
